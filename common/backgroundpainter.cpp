@@ -1,0 +1,26 @@
+#include "backgroundpainter.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QWidget>
+
+QList<QPointF> tilepositions(const QSizeF& surface, const QSizeF& tile)
+{
+    QList<QPointF> positions;
+    if (tile.width() <= 0 || tile.height() <= 0)
+        return positions;
+    for (qreal y = 0; y < surface.height(); y += tile.height()) {
+        for (qreal x = 0; x < surface.width(); x += tile.width())
+            positions.append(QPointF(x, y));
+    }
+    return positions;
+}
+
+void paintbackground(QWidget& window, const QLabel& tilebox)
+{
+    const QPixmap picture = tilebox.pixmap();
+    const QSizeF tile = tilebox.size();
+    QPainter painter(&window);
+    for (const QPointF& at : tilepositions(window.size(), tile))
+        painter.drawPixmap(QRectF(at, tile), picture, QRectF(picture.rect()));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class WebBrowserHost;
+
+// The four ways the windows reach the desktop. The windows get one of these in their
+// constructor, so the tests can put a recording fake in place of the real desktop.
+class DesktopServices
+{
+public:
+    // Message box styles and the answers they give.
+    enum Style { OkOnly = 0, YesNoCritical = 20 };
+    enum Answer { Ok = 1, Yes = 6, No = 7 };
+
+    virtual ~DesktopServices() = default;
+
+    // Hands `address` to the desktop's default handler ("Open"). A null `parameters` or
+    // `directory` means none; the result is never reported back.
+    virtual void shellopen(QWidget* owner, const QString& address, const QString& parameters, const QString& directory)
+        = 0;
+
+    // Sends the browser pane to `url` without waiting for the page.
+    virtual void navigate(WebBrowserHost& pane, const QString& url) = 0;
+
+    // Modal; returns the answer. An empty title shows the application's title "Quaylink".
+    virtual int msgbox(const QString& text, Style style, const QString& title = {}) = 0;
+
+    // Keeps `window` above every window that is not itself kept on top.
+    virtual void keepontop(QWidget& window) = 0;
+};

@@ -1,0 +1,370 @@
+#include "frmquaylink.h"
+
+#include "addressbook.h"
+#include "common/backgroundpainter.h"
+#include "common/desktopservices.h"
+#include "common/fonts.h"
+#include "common/picturebutton.h"
+#include "common/twips.h"
+#include "common/webaddresses.h"
+#include "common/webbrowserhost.h"
+#include "info_dialog/frminfo.h"
+#include "login_dialog/frminput.h"
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+
+namespace
+{
+
+const QString notescaption = QStringLiteral("Notes");
+const QColor cyan(192, 255, 255);
+const QColor peach(255, 224, 192);
+
+QFont buttonfont()
+{
+    return layoutfont(QStringLiteral("Arial"), 6.75);
+}
+
+} // namespace
+
+frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir)
+    : QWidget(nullptr,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
+    , m_services(services)
+    , m_appdir(appdir)
+{
+    setObjectName(QStringLiteral("frmquaylink"));
+    setWindowTitle(QStringLiteral("Quaylink -- Freeware from ") + webaddresses::makerhost);
+    QPalette blue = palette();
+    blue.setColor(QPalette::Window, QColor(0, 0, 255));
+    setPalette(blue);
+    setFont(windowfont());
+    createcontrols();
+
+    // Load, all before the window is first shown.
+    m_services.keepontop(*this);
+    combourl->view()->setMinimumWidth(320);
+    loadurls();
+    const QRect client = twiprect(5580, 330, 5340, collapsedheight - frameheight);
+    setGeometry(client);
+    setouterheight(collapsedheight);
+}
+
+frmquaylink::~frmquaylink() = default;
+
+void frmquaylink::createcontrols()
+{
+    // Made lowest first, so that where two controls overlap the later one is drawn above.
+    cmddelete = new PictureButton(QStringLiteral("Delete Url"), peach, this);
+    cmddelete->setGeometry(twiprect(2010, 1000, 1140, 240));
+    cmdadd = new PictureButton(QStringLiteral("Save Url"), peach, this);
+    cmdadd->setGeometry(twiprect(3165, 1000, 930, 240));
+
+    WebBrowser1 = new WebBrowserHost(this);
+    WebBrowser1->setGeometry(twiprect(30, 0, 5280, 975));
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setGeometry(twiprect(0, 1560, 5385, 1455));
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setTabChangesFocus(true);
+    QPalette navy = Text1->palette();
+    navy.setColor(QPalette::Base, QColor(0, 0, 64));
+    navy.setColor(QPalette::Text, QColor(255, 255, 128));
+    Text1->setPalette(navy);
+
+    cmdtextbox = new PictureButton(notescaption, palette().color(QPalette::Button), this);
+    cmdtextbox->setGeometry(twiprect(4110, 1000, 780, 240));
+    cmdopen = new PictureButton(QStringLiteral("Upload Files"), cyan, this);
+    cmdopen->setGeometry(twiprect(825, 1000, 1170, 240));
+    cmdinfo = new PictureButton(QStringLiteral("?"), cyan, this);
+    cmdinfo->setGeometry(twiprect(4905, 1000, 420, 240));
+    cmdftp = new PictureButton(QStringLiteral("Go"), cyan, this);
+    cmdftp->setGeometry(twiprect(20, 1000, 800, 240));
+
+    combourl = new QComboBox(this);
+    combourl->setGeometry(twiprect(35, 1230, 5280, 315));
+    combourl->setEditable(true);
+    // The list changes only through Save Url and Delete Url, and the text is the user's own:
+    // no inserting on Enter, no completing what is typed.
+    combourl->setInsertPolicy(QComboBox::NoInsert);
+    combourl->setCompleter(nullptr);
+    combourl->setMaxCount(std::numeric_limits<int>::max());
+    QPalette tooltip = combourl->palette();
+    tooltip.setColor(QPalette::Base, tooltip.color(QPalette::ToolTipBase));
+    combourl->setPalette(tooltip);
+
+    cd = nullptr;
+
+    P1 = new QLabel(this);
+    P1->setGeometry(twiprect(960, -240, 1500, 1500));
+    P1->setPixmap(QPixmap(QStringLiteral(":/resources/tile.jpg")));
+    P1->hide();
+
+    for (PictureButton* button : { cmdftp, cmdinfo, cmdopen, cmdadd, cmddelete, cmdtextbox })
+        button->setFont(buttonfont());
+
+    const QList<QWidget*> taborder { combourl,  cmdftp,     cmdinfo, cmdopen,    cmdadd,
+                                     cmddelete, cmdtextbox, Text1,   WebBrowser1 };
+    for (qsizetype i = 1; i < taborder.size(); ++i)
+        setTabOrder(taborder[i - 1], taborder[i]);
+
+    combourl->setObjectName(QStringLiteral("combourl"));
+    cmdftp->setObjectName(QStringLiteral("cmdftp"));
+    cmdinfo->setObjectName(QStringLiteral("cmdinfo"));
+    cmdopen->setObjectName(QStringLiteral("cmdopen"));
+    P1->setObjectName(QStringLiteral("P1"));
+    cmdadd->setObjectName(QStringLiteral("cmdadd"));
+    cmddelete->setObjectName(QStringLiteral("cmddelete"));
+    cmdtextbox->setObjectName(QStringLiteral("cmdtextbox"));
+    Text1->setObjectName(QStringLiteral("Text1"));
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+
+    connect(cmdadd, &QPushButton::clicked, this, &frmquaylink::cmdadd_click);
+    connect(cmddelete, &QPushButton::clicked, this, &frmquaylink::cmddelete_click);
+    connect(cmdftp, &QPushButton::clicked, this, &frmquaylink::cmdftp_click);
+    connect(cmdinfo, &QPushButton::clicked, this, &frmquaylink::cmdinfo_click);
+    connect(cmdopen, &QPushButton::clicked, this, &frmquaylink::cmdopen_click);
+    connect(cmdtextbox, &QPushButton::clicked, this, &frmquaylink::cmdtextbox_click);
+    connect(combourl, &QComboBox::activated, this, &frmquaylink::combourl_click);
+    // Typing over a picked entry leaves no entry picked, so Delete Url cannot remove an
+    // entry the user no longer sees.
+    connect(combourl->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (combourl->currentIndex() != -1)
+            setaddress(text);
+    });
+    combourl->lineEdit()->installEventFilter(this);
+}
+
+QString frmquaylink::urlfile() const
+{
+    return m_appdir + QStringLiteral("/ftpurl.txt");
+}
+
+void frmquaylink::setaddress(const QString& address)
+{
+    QLineEdit* edit = combourl->lineEdit();
+    const int cursor = edit->cursorPosition();
+    {
+        const QSignalBlocker quiet(combourl);
+        combourl->setCurrentIndex(-1);
+    }
+    edit->setText(address);
+    edit->setCursorPosition(std::min<int>(cursor, address.size()));
+}
+
+void frmquaylink::setouterheight(int twips)
+{
+    setFixedSize(px(5340), px(twips - frameheight));
+}
+
+void frmquaylink::paintEvent(QPaintEvent*)
+{
+    paintbackground(*this, *P1);
+}
+
+// ---- The address book ----
+
+void frmquaylink::loadurls()
+{
+    for (;;) {
+        QFile file(urlfile());
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray content = file.readAll();
+            QStringList texts;
+            QList<std::pair<int, QByteArray>> kept;
+            const QList<QByteArray> lines = addressbook::readlines(content);
+            texts.reserve(lines.size());
+            const int first = combourl->count();
+            for (const QByteArray& line : lines) {
+                addressbook::Entry entry = addressbook::decode(line);
+                if (!entry.bytes.isNull())
+                    kept.append({ first + int(texts.size()), entry.bytes });
+                texts.append(std::move(entry.text));
+            }
+            const QString typed = combourl->currentText();
+            combourl->addItems(texts);
+            for (const auto& [index, bytes] : kept)
+                combourl->setItemData(index, bytes, Qt::UserRole);
+            // Filling the list picks nothing and leaves the edit text alone.
+            if (combourl->currentIndex() != -1 || combourl->currentText() != typed)
+                setaddress(typed);
+            return;
+        }
+        if (file.exists() || file.error() != QFileDevice::OpenError)
+            return;
+        m_services.msgbox(QStringLiteral("Previous record of FTP addresses -- as ftpurl.txt -- cannot be found or has "
+                                         "not been created yet. A new empty record will now be created."),
+                          DesktopServices::OkOnly);
+        if (!createurlfile(urlfile()))
+            return;
+    }
+}
+
+bool frmquaylink::createurlfile(const QString& path)
+{
+    QFile file(path);
+    // A new book may come to hold passwords: only its owner reads it.
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+QString frmquaylink::saveurls()
+{
+    QList<QByteArray> lines;
+    lines.reserve(combourl->count());
+    for (int i = 0; i < combourl->count(); ++i)
+        lines.append(addressbook::encode({ combourl->itemText(i), combourl->itemData(i, Qt::UserRole).toByteArray() }));
+
+    // Written aside and put in place whole: the file holds the old book or the new one,
+    // never a part of either.
+    QSaveFile file(urlfile());
+    const bool existed = QFile::exists(urlfile());
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (!existed)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write(addressbook::writelines(lines));
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+void frmquaylink::afterbookchange(const QString& error, const QString& typed)
+{
+    combourl->clear();
+    combourl->clearEditText();
+    loadurls();
+    if (error.isEmpty())
+        return;
+    setaddress(typed);
+    m_services.msgbox(
+        QStringLiteral("The address book could not be saved to %1: %2").arg(QDir::toNativeSeparators(urlfile()), error),
+        DesktopServices::OkOnly);
+}
+
+void frmquaylink::cmdadd_click()
+{
+    const QString typed = combourl->currentText();
+    if (typed.isEmpty())
+        return;
+    combourl->addItem(typed);
+    afterbookchange(saveurls(), typed);
+}
+
+void frmquaylink::cmddelete_click()
+{
+    const QString typed = combourl->currentText();
+    if (typed.isEmpty())
+        return;
+    combourl->removeItem(combourl->currentIndex());
+    afterbookchange(saveurls(), typed);
+}
+
+// ---- Opening a site ----
+
+void frmquaylink::openaddress(const QString& adpage)
+{
+    m_services.navigate(*WebBrowser1, adpage);
+    m_services.shellopen(this, combourl->currentText(), QString(""), m_appdir);
+}
+
+void frmquaylink::cmdftp_click()
+{
+    if (combourl->currentText().isEmpty()) {
+        if (!m_frminput)
+            m_frminput = new frminput(*this, m_services);
+        m_frminput->show();
+        m_frminput->raise();
+        m_frminput->activateWindow();
+        return;
+    }
+    openaddress(webaddresses::placeholderad);
+}
+
+void frmquaylink::combourl_click()
+{
+    if (combourl->currentText().isEmpty())
+        return;
+    if (m_services.msgbox(QStringLiteral("Do you wish to go online?"), DesktopServices::YesNoCritical,
+                          QStringLiteral("Warning"))
+        == DesktopServices::Yes)
+        openaddress(webaddresses::makerad);
+}
+
+void frmquaylink::combourl_keypress(int& keyascii)
+{
+    if (keyascii == 13)
+        combourl_click();
+}
+
+bool frmquaylink::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == combourl->lineEdit() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            int keyascii = 13;
+            combourl_keypress(keyascii);
+            // The combo box itself has nothing to do with Enter: left to it, it would pick
+            // a matching entry and open it a second time.
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- Notes, upload, info ----
+
+void frmquaylink::cmdtextbox_click()
+{
+    if (cmdtextbox->text() == notescaption) {
+        setouterheight(expandedheight);
+        cmdtextbox->setText(QStringLiteral("^"));
+    } else {
+        setouterheight(collapsedheight);
+        cmdtextbox->setText(notescaption);
+    }
+}
+
+void frmquaylink::cmdopen_click() { }
+
+void frmquaylink::cmdinfo_click()
+{
+    if (!m_frminfo)
+        m_frminfo = new frminfo(m_services);
+    m_frminfo->show();
+    m_frminfo->raise();
+    m_frminfo->activateWindow();
+}
+
+// ---- Closing ----
+
+void frmquaylink::closeEvent(QCloseEvent* event)
+{
+    if (Text1->toPlainText().isEmpty()) {
+        event->accept();
+        return;
+    }
+    const int answer = m_services.msgbox(QStringLiteral("You have input some text in the scrathboard which you may "
+                                                        "want to note. Do you wish to exit now?"),
+                                         DesktopServices::YesNoCritical, QStringLiteral("Warning"));
+    if (answer != DesktopServices::Yes) {
+        event->ignore();
+        return;
+    }
+    if (m_frminput)
+        m_frminput->close();
+    if (m_frminfo)
+        m_frminfo->close();
+    event->accept();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class CommonDialog;
+class DesktopServices;
+class PictureButton;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class WebBrowserHost;
+class frminfo;
+class frminput;
+
+// The bar: always on top, it keeps the address book in its combo box and opens sites.
+class frmquaylink : public QWidget
+{
+    Q_OBJECT
+public:
+    // `appdir` is where ftpurl.txt lives and where opened sites start: the program's own
+    // directory. Runs the load steps; the caller shows the window.
+    frmquaylink(DesktopServices& services, const QString& appdir);
+    ~frmquaylink() override;
+
+    // Outer heights in twips, and what they leave for the client area under a 25-pixel frame.
+    static constexpr int collapsedheight = 1935;
+    static constexpr int expandedheight = 3345;
+    static constexpr int frameheight = 375;
+
+    const QString& appdir() const { return m_appdir; }
+    QString urlfile() const;
+
+    // The address book: the combo's list mirrored by ftpurl.txt.
+    void loadurls();
+    QString saveurls(); // the reason it failed, or an empty string
+    static bool createurlfile(const QString& path);
+
+    // Puts an address into the combo's edit text, as typed text: no entry stays picked.
+    void setaddress(const QString& address);
+
+    // The controls, in tab order.
+    QComboBox* combourl; // the address book's list, and the address to open
+    PictureButton* cmdftp; // "Go": opens the address, or asks for a login when there is none
+    PictureButton* cmdinfo; // "?": help and the maker's link
+    PictureButton* cmdopen; // "Upload Files": a file pane to drag uploads from
+    QLabel* P1; // never shown; holds the background tile
+    PictureButton* cmdadd; // "Save Url": adds the address to the book
+    PictureButton* cmddelete; // "Delete Url": removes the picked entry from the book
+    PictureButton* cmdtextbox; // "Notes" or "^": shows or hides the notes area
+    QPlainTextEdit* Text1; // the notes area, a scratchboard that is never stored
+    WebBrowserHost* WebBrowser1; // the browser pane, which shows an advertisement page
+    CommonDialog* cd; // the open-file pane behind "Upload Files"
+
+    // Control events.
+    void cmdadd_click();
+    void cmddelete_click();
+    void cmdftp_click();
+    void cmdinfo_click();
+    void cmdopen_click();
+    void cmdtextbox_click();
+    void combourl_click();
+    void combourl_keypress(int& keyascii);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void createcontrols();
+    void setouterheight(int twips);
+    void afterbookchange(const QString& error, const QString& typed);
+    void openaddress(const QString& adpage);
+
+    DesktopServices& m_services;
+    const QString m_appdir;
+    QPointer<frminput> m_frminput;
+    QPointer<frminfo> m_frminfo;
+};
