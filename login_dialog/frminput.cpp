@@ -1,9 +1,171 @@
 #include "frminput.h"
 
+#include "common/backgroundpainter.h"
+#include "common/desktopservices.h"
+#include "common/fonts.h"
+#include "common/picturebutton.h"
+#include "common/twips.h"
+#include "common/webaddresses.h"
+#include "main_window/frmquaylink.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace
+{
+
+QLabel* makelabel(const QString& caption, const QRect& place, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setGeometry(place);
+    label->setFont(layoutfont(QStringLiteral("MS Sans Serif"), 8.25));
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette green = label->palette();
+    green.setColor(QPalette::WindowText, QColor(192, 255, 192));
+    label->setPalette(green);
+    return label;
+}
+
+// In a user ID or a password, these would end the field early or start the path: the
+// handler would connect to the wrong host and send it the credentials.
+QString escapecredential(const QString& field)
+{
+    QString escaped;
+    escaped.reserve(field.size());
+    for (const QChar c : field) {
+        switch (c.unicode()) {
+        case '%':
+            escaped += QLatin1String("%25");
+            break;
+        case ':':
+            escaped += QLatin1String("%3A");
+            break;
+        case '@':
+            escaped += QLatin1String("%40");
+            break;
+        case '/':
+            escaped += QLatin1String("%2F");
+            break;
+        case '?':
+            escaped += QLatin1String("%3F");
+            break;
+        case '#':
+            escaped += QLatin1String("%23");
+            break;
+        case '\\':
+            escaped += QLatin1String("%5C");
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+} // namespace
+
 frminput::frminput(frmquaylink& main, DesktopServices& services)
-    : m_main(main)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_main(main)
     , m_services(services)
 {
+    setObjectName(QStringLiteral("frminput"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // A tool window would not keep the program running on its own once the bar has closed.
+    setAttribute(Qt::WA_QuitOnClose);
     setWindowTitle(QStringLiteral("Input"));
+    QPalette blue = palette();
+    blue.setColor(QPalette::Window, QColor(0, 0, 255));
+    setPalette(blue);
+    setFont(windowfont());
+
+    // Labels first: they lie beneath every box and the button.
+    Label1 = makelabel(QStringLiteral("User ID"), twiprect(240, 200, 735, 255), this);
+    Label2 = makelabel(QStringLiteral("Password"), twiprect(240, 620, 975, 255), this);
+    Label3 = makelabel(QStringLiteral("FTP Site"), twiprect(240, 1280, 975, 255), this);
+    Label4 = makelabel(QStringLiteral("The prefix ftp:// is not needed here:"), twiprect(1680, 960, 3255, 495), this);
+
+    Text1 = new QLineEdit(this);
+    Text1->setGeometry(twiprect(1170, 100, 1935, 285));
+    Text2 = new QLineEdit(this);
+    Text2->setGeometry(twiprect(1200, 520, 1935, 285));
+    Text3 = new QLineEdit(this);
+    Text3->setGeometry(twiprect(1170, 1200, 4695, 285));
+    Command1 = new PictureButton(QStringLiteral("OK"), palette().color(QPalette::Button), this);
+    Command1->setGeometry(twiprect(4920, 600, 855, 300));
+    Command1->setFont(layoutfont(QStringLiteral("MS Sans Serif"), 8.25));
+
+    P1 = new QLabel(this);
+    P1->setGeometry(twiprect(3360, -960, 1500, 1500));
+    P1->setPixmap(QPixmap(QStringLiteral(":/resources/tile.jpg")));
+    P1->hide();
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, Command1);
+
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text3->setObjectName(QStringLiteral("Text3"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label4->setObjectName(QStringLiteral("Label4"));
+    P1->setObjectName(QStringLiteral("P1"));
+
+    connect(Command1, &QPushButton::clicked, this, &frminput::Command1_click);
+    for (QLineEdit* box : { Text1, Text2, Text3 })
+        box->installEventFilter(this);
+
+    setGeometry(twiprect(3345, 3990, 5940, 1575));
+    setFixedSize(size());
+    Text1->setFocus();
+}
+
+QString frminput::composeaddress(const QString& userid, const QString& password, const QString& site)
+{
+    return QStringLiteral("ftp://") + escapecredential(userid) + ':' + escapecredential(password) + '@' + site;
+}
+
+void frminput::Command1_click()
+{
+    m_main.setaddress(composeaddress(Text1->text(), Text2->text(), Text3->text()));
+    if (m_services.msgbox(QStringLiteral("Do you wish to go online?"), DesktopServices::YesNoCritical,
+                          QStringLiteral("Warning"))
+        == DesktopServices::Yes) {
+        m_services.navigate(*m_main.WebBrowser1, webaddresses::placeholderad);
+        // The combo's text, not a copy: it is what the user sees being opened.
+        m_services.shellopen(this, m_main.combourl->currentText(), QString(""), m_main.appdir());
+    }
+    close();
+}
+
+void frminput::Text_keypress(int& keyascii)
+{
+    if (keyascii == 13) {
+        keyascii = 0;
+        Command1_click();
+    }
+}
+
+bool frminput::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            int keyascii = 13;
+            Text_keypress(keyascii);
+            return keyascii == 0;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frminput::paintEvent(QPaintEvent*)
+{
+    paintbackground(*this, *P1);
 }

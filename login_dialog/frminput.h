@@ -3,14 +3,40 @@
 #include <QWidget>
 
 class DesktopServices;
+class PictureButton;
+class QLabel;
+class QLineEdit;
 class frmquaylink;
 
-// Asks for a user ID, a password and a site, and opens the FTP address they make.
+// Asks for a user ID, a password and a site, and opens the FTP address they make through
+// the bar, which keeps that address in its combo box.
 class frminput : public QWidget
 {
     Q_OBJECT
 public:
     frminput(frmquaylink& main, DesktopServices& services);
+
+    // "ftp://" + user ID + ":" + password + "@" + site. Characters that would end the user
+    // ID or the password early are percent-encoded; the site goes in as typed.
+    static QString composeaddress(const QString& userid, const QString& password, const QString& site);
+
+    // The controls, in tab order.
+    QLineEdit* Text1; // user ID
+    QLabel* Label1; // "User ID"
+    QLineEdit* Text2; // password, shown as typed
+    QLineEdit* Text3; // FTP site, without its "ftp://"
+    QLabel* Label2; // "Password"
+    PictureButton* Command1; // "OK": composes the address and opens it
+    QLabel* Label3; // "FTP Site"
+    QLabel* Label4; // the hint above the site box
+    QLabel* P1; // never shown; holds the background tile
+
+    void Command1_click();
+    void Text_keypress(int& keyascii);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     frmquaylink& m_main;

@@ -14,12 +14,11 @@ class FakeDesktopServices : public DesktopServices
 {
 public:
     QStringList log;
-    QList<int> answers; // the next message box answers, first first
+    QList<int> answers; // the answers to the next Yes/No questions, first first
 
     static QString quoted(const QString& text) { return text.isNull() ? QStringLiteral("null") : '[' + text + ']'; }
 
-    void shellopen(QWidget* owner, const QString& address, const QString& parameters,
-                   const QString& directory) override
+    void shellopen(QWidget* owner, const QString& address, const QString& parameters, const QString& directory) override
     {
         log << QStringLiteral("open %1 %2 %3 %4")
                    .arg(owner ? owner->objectName() : QStringLiteral("null"), quoted(address), quoted(parameters),
@@ -29,9 +28,11 @@ public:
     int msgbox(const QString& text, Style style, const QString& title = {}) override
     {
         log << QStringLiteral("ask %1 %2 %3").arg(quoted(text)).arg(int(style)).arg(quoted(title));
+        if (style == OkOnly)
+            return Ok;
         if (answers.isEmpty()) {
             log << QStringLiteral("(no answer queued)");
-            return style == OkOnly ? Ok : No;
+            return No;
         }
         return answers.takeFirst();
     }
