@@ -12,8 +12,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace
@@ -358,10 +360,20 @@ void tst_frmquaylink::closing()
     m_services.log.clear();
     frmquaylink& second = open("ftp://a\r\n");
     second.cmdftp->click();
+    QSignalSpy lastclosed(qApp, &QGuiApplication::lastWindowClosed);
     QVERIFY(second.close());
     QVERIFY(m_services.log.isEmpty());
     QVERIFY(logindialog());
-    logindialog()->close();
+    // The program goes on until that dialog closes too. Qt decides that only in its event loop.
+    QTimer::singleShot(0, logindialog(), &QWidget::close);
+    QTimer giveup;
+    giveup.setSingleShot(true);
+    connect(&giveup, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    giveup.start(5000);
+    QCOMPARE(lastclosed.size(), 0);
+    QCoreApplication::exec();
+    QCOMPARE(lastclosed.size(), 1);
+    QVERIFY(giveup.isActive());
 }
 
 void tst_frmquaylink::opening_data()
