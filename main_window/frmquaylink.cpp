@@ -100,7 +100,6 @@ void frmquaylink::createcontrols()
     // no inserting on Enter, no completing what is typed.
     combourl->setInsertPolicy(QComboBox::NoInsert);
     combourl->setCompleter(nullptr);
-    combourl->setMaxCount(std::numeric_limits<int>::max());
     QPalette tooltip = combourl->palette();
     tooltip.setColor(QPalette::Base, tooltip.color(QPalette::ToolTipBase));
     combourl->setPalette(tooltip);
