@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <limits>
 
 namespace
 {
@@ -100,6 +101,7 @@ void frmquaylink::createcontrols()
     // no inserting on Enter, no completing what is typed.
     combourl->setInsertPolicy(QComboBox::NoInsert);
     combourl->setCompleter(nullptr);
+    combourl->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     QPalette tooltip = combourl->palette();
     tooltip.setColor(QPalette::Base, tooltip.color(QPalette::ToolTipBase));
     combourl->setPalette(tooltip);

@@ -64,6 +64,7 @@ private slots:
     void emptytextchangesnothing();
     void deleteneedsapickedentry();
     void enternevereditsthelist();
+    void longentry();
     void notestoggle();
     void closing();
     void opening_data();
@@ -310,6 +311,19 @@ void tst_frmquaylink::enternevereditsthelist()
     // One prompt for each Enter, not one more for a matching entry.
     QCOMPARE(m_services.log, (QStringList { goonline, goonline }));
     QCOMPARE(file(), QByteArray("ftp://a\r\n"));
+}
+
+void tst_frmquaylink::longentry()
+{
+    // Longer than a line edit takes by default: picked and saved back whole.
+    const QByteArray longline = "ftp://" + QByteArray(40000, 'x');
+    frmquaylink& window = open(longline + "\r\n");
+    m_services.answers = { DesktopServices::No };
+    pick(0);
+    QCOMPARE(window.combourl->currentText().size(), longline.size());
+    QTest::keyClicks(window.combourl->lineEdit(), "y");
+    window.cmdadd->click();
+    QCOMPARE(file(), longline + "\r\n" + longline + "y\r\n");
 }
 
 void tst_frmquaylink::notestoggle()
