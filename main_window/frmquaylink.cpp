@@ -179,7 +179,8 @@ void frmquaylink::paintEvent(QPaintEvent*)
 
 void frmquaylink::loadurls()
 {
-    for (;;) {
+    // A second try follows only the creation of a missing file.
+    for (int attempt = 0; attempt < 2; ++attempt) {
         QFile file(urlfile());
         if (file.open(QIODevice::ReadOnly)) {
             const QByteArray content = file.readAll();
