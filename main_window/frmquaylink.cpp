@@ -2,6 +2,7 @@
 
 #include "addressbook.h"
 #include "common/backgroundpainter.h"
+#include "common/commondialog.h"
 #include "common/desktopservices.h"
 #include "common/fonts.h"
 #include "common/picturebutton.h"
@@ -106,7 +107,7 @@ void frmquaylink::createcontrols()
     tooltip.setColor(QPalette::Base, tooltip.color(QPalette::ToolTipBase));
     combourl->setPalette(tooltip);
 
-    cd = nullptr;
+    cd = new CommonDialog(this);
 
     P1 = new QLabel(this);
     P1->setGeometry(twiprect(960, -240, 1500, 1500));
@@ -338,7 +339,14 @@ void frmquaylink::cmdtextbox_click()
     }
 }
 
-void frmquaylink::cmdopen_click() { }
+void frmquaylink::cmdopen_click()
+{
+    // The pane is only there to drag files from: what the user picks, or a cancel, changes nothing.
+    cd->CancelError = true;
+    cd->Flags = 786948;
+    cd->Filter = QStringLiteral("*.*");
+    cd->ShowOpen();
+}
 
 void frmquaylink::cmdinfo_click()
 {
