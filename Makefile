@@ -2,7 +2,8 @@
 # configure, build and run. CMake stays the real build.
 BUILD ?= build
 PACKAGES := cmake g++ ninja-build qt6-base-dev qt6-webengine-dev libgl-dev xdg-utils \
-	fonts-liberation fonts-dejavu-core xvfb xauth
+	fonts-liberation fonts-dejavu-core xvfb xauth desktop-file-utils \
+	binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev
 
 .PHONY: all deps build run test clean
 
