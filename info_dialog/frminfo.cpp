@@ -1,6 +1,7 @@
 #include "frminfo.h"
 
 #include "common/backgroundpainter.h"
+#include "common/boxedlabel.h"
 #include "common/desktopservices.h"
 #include "common/fonts.h"
 #include "common/picturebutton.h"
@@ -34,30 +35,13 @@ QLabel* makelabel(const QString& caption, const QFont& font, const QColor& text,
     return label;
 }
 
-// An opaque label with a single black border and its lines centred. Its text is drawn in
-// the Text role, so that the border keeps the WindowText role's black.
-QLabel* makeboxedlabel(const QString& caption, const QFont& font, const QColor& text, const QColor& back,
-                       QWidget* parent)
+BoxedLabel* makeboxedlabel(const QString& caption, const QFont& font, const QColor& text, const QColor& back,
+                           QWidget* parent)
 {
-    QLabel* label = makelabel(caption, font, Qt::black, parent);
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label->setFrameStyle(QFrame::Box | QFrame::Plain);
-    label->setLineWidth(1);
-    label->setAutoFillBackground(true);
-    label->setForegroundRole(QPalette::Text);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::Text, text);
-    colours.setColor(QPalette::Window, back);
-    label->setPalette(colours);
+    auto* label = new BoxedLabel(caption, parent);
+    label->setFont(font);
+    label->setcolours(text, back);
     return label;
-}
-
-void setboxcolours(QLabel& label, const QColor& text, const QColor& back)
-{
-    QPalette colours = label.palette();
-    colours.setColor(label.foregroundRole(), text);
-    colours.setColor(label.backgroundRole(), back);
-    label.setPalette(colours);
 }
 
 } // namespace
@@ -192,12 +176,12 @@ void frminfo::paintEvent(QPaintEvent*)
 
 void frminfo::form_mousemove()
 {
-    setboxcolours(*Label1, linktext, linkback);
+    Label1->setcolours(linktext, linkback);
 }
 
 void frminfo::Label1_mousemove()
 {
-    setboxcolours(*Label1, linkback, linktext);
+    Label1->setcolours(linkback, linktext);
 }
 
 void frminfo::mouseMoveEvent(QMouseEvent* event)

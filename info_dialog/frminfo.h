@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class BoxedLabel;
 class DesktopServices;
 class PictureButton;
 class QLabel;
@@ -25,13 +26,13 @@ public:
     static const QColor linkback;
 
     // The controls, in tab order.
-    QLabel* Label2; // the copyright notice, in a box
+    BoxedLabel* Label2; // the copyright notice, in a box
     PictureButton* cmdok; // "OK": closes the dialog
     QLabel* Label; // the help text, white on the tiles
     QLabel* P1; // never shown; holds the background tile
-    QLabel* Label1; // the maker's link, which lights up under the pointer
+    BoxedLabel* Label1; // the maker's link, which lights up under the pointer
     QLabel* Label3; // the question that states the program's idea
-    QLabel* Label4; // the program's name, in a box
+    BoxedLabel* Label4; // the program's name, in a box
 
     // Control events.
     void cmdok_click();

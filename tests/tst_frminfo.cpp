@@ -1,3 +1,4 @@
+#include "common/boxedlabel.h"
 #include "common/picturebutton.h"
 #include "common/webaddresses.h"
 #include "fakedesktopservices.h"
@@ -16,16 +17,6 @@ namespace
 {
 
 const QString crlf = QStringLiteral("\r\n");
-
-QColor textcolour(const QLabel& label)
-{
-    return label.palette().color(label.foregroundRole());
-}
-
-QColor backcolour(const QLabel& label)
-{
-    return label.palette().color(label.backgroundRole());
-}
 
 void moveto(QWidget& widget, QPoint at)
 {
@@ -219,8 +210,8 @@ void TestFrminfo::hover()
     }
     const QColor magenta(192, 0, 192);
     const QColor yellow(255, 255, 192);
-    QCOMPARE(textcolour(*info->Label1), lit ? yellow : magenta);
-    QCOMPARE(backcolour(*info->Label1), lit ? magenta : yellow);
+    QCOMPARE(info->Label1->textcolour(), lit ? yellow : magenta);
+    QCOMPARE(info->Label1->backcolour(), lit ? magenta : yellow);
     // Nothing else about the link changes.
     QVERIFY(!info->Label1->font().underline());
 }
@@ -283,7 +274,7 @@ void TestFrminfo::closeandopenagain()
     QCOMPARE(info->Label->text(), help);
     QCOMPARE(info->Label1->text(), link);
     QCOMPARE(info->Label2->text(), notice);
-    QCOMPARE(textcolour(*info->Label1), QColor(192, 0, 192));
+    QCOMPARE(info->Label1->textcolour(), QColor(192, 0, 192));
 }
 
 void TestFrminfo::secondshowkeepstexts()
