@@ -68,9 +68,11 @@ frminfo::frminfo(DesktopServices& services)
 
     QRect client = twiprect(0, 0, 8505, 7860);
     setFixedSize(client.size());
+    // Opened without an owner, so centred on the screen; the frame is not known before the
+    // window manager has it, so the client area is what is centred.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         client.moveCenter(screen->geometry().center());
-        move(client.topLeft());
+        setGeometry(client);
     }
     load();
 }

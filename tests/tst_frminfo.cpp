@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -159,6 +160,7 @@ void TestFrminfo::window()
     QCOMPARE(info->windowTitle(), QStringLiteral("Info"));
     QCOMPARE(info->size(), QSize(567, 524));
     QVERIFY(!info->parentWidget());
+    QCOMPARE(info->geometry().center(), QGuiApplication::primaryScreen()->geometry().center());
     QCOMPARE(m_services->log, QStringList { QStringLiteral("ontop frminfo") });
 
     // OK is the only stop for the Tab key, and the pointer stays the ordinary arrow.
