@@ -115,47 +115,33 @@ void TestCommonDialog::dragsofferacopy()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     makefiles(dir.path(), { QStringLiteral("README") });
-    const QString path = dir.filePath(QStringLiteral("README"));
 
     CommonDialog cd(nullptr);
-    cd.Filter = QStringLiteral("*.*");
-    int views = 0;
+    QStringList views;
     QList<QUrl> urls;
     QStringList formats;
-    QStringList faults;
     cd.setshownhook([&](QFileDialog& dialog) {
         dialog.setDirectory(dir.path());
-        for (const char* name : { "listView", "treeView" }) {
-            auto* view = dialog.findChild<QAbstractItemView*>(QLatin1String(name));
-            if (!view)
-                continue;
-            ++views;
-            if (!view->dragEnabled())
-                faults << QStringLiteral("%1 does not drag").arg(QLatin1String(name));
-            if (view->dragDropMode() != QAbstractItemView::DragOnly)
-                faults << QStringLiteral("%1 takes drops").arg(QLatin1String(name));
-            if (view->defaultDropAction() != Qt::CopyAction)
-                faults << QStringLiteral("%1 does not copy by default").arg(QLatin1String(name));
-            if (view->model()->supportedDragActions() != Qt::CopyAction)
-                faults << QStringLiteral("%1 offers more than a copy").arg(QLatin1String(name));
+        // Both file views drag, take no drops, and offer nothing but a copy.
+        for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
+            if (view->dragEnabled() && view->dragDropMode() == QAbstractItemView::DragOnly
+                && view->defaultDropAction() == Qt::CopyAction
+                && view->model()->supportedDragActions() == Qt::CopyAction)
+                views << view->objectName();
         }
-        auto* view = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
-        (void)QTest::qWaitFor([&] { return view && view->model()->rowCount(view->rootIndex()) == 1; }, 5000);
-        if (view && view->model()->rowCount(view->rootIndex()) == 1) {
-            const QModelIndex file = view->model()->index(0, 0, view->rootIndex());
-            std::unique_ptr<QMimeData> data(view->model()->mimeData({ file }));
-            if (data) {
-                urls = data->urls();
-                formats = data->formats();
-            }
+        auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        if (list && QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 1; }, 5000)) {
+            std::unique_ptr<QMimeData> data(list->model()->mimeData({ list->model()->index(0, 0, list->rootIndex()) }));
+            urls = data->urls();
+            formats = data->formats();
         }
         dialog.reject();
     });
     cd.ShowOpen();
-    QCOMPARE(views, 2);
-    QCOMPARE(faults, QStringList());
+    views.sort();
+    QCOMPARE(views, (QStringList { QStringLiteral("listView"), QStringLiteral("treeView") }));
     QVERIFY(formats.contains(QStringLiteral("text/uri-list")));
-    QCOMPARE(urls, QList<QUrl> { QUrl::fromLocalFile(path) });
+    QCOMPARE(urls, QList<QUrl> { QUrl::fromLocalFile(dir.filePath(QStringLiteral("README"))) });
 }
 
 void TestCommonDialog::showopenresult_data()

@@ -35,10 +35,9 @@ private slots:
     void init();
     void cleanup();
 
-    void helptextparagraphs();
+    void texts();
     void helptextpieces_data();
     void helptextpieces();
-    void linkandcopyright();
     void window();
     void hover_data();
     void hover();
@@ -87,7 +86,7 @@ frminfo* TestFrminfo::openinfo()
     return found;
 }
 
-void TestFrminfo::helptextparagraphs()
+void TestFrminfo::texts()
 {
     frminfo* info = openinfo();
     QVERIFY(info);
@@ -100,46 +99,9 @@ void TestFrminfo::helptextparagraphs()
     QCOMPARE(text.count(QLatin1Char('\r')), 10);
     QCOMPARE(text.count(QLatin1Char('\n')), 10);
     QCOMPARE(text.count(crlf), 10);
-    QVERIFY(!text.startsWith(QLatin1Char('\r')) && !text.startsWith(QLatin1Char('\n')));
-    QVERIFY(!text.endsWith(QLatin1Char('\r')) && !text.endsWith(QLatin1Char('\n')));
     QVERIFY(text.startsWith(QStringLiteral("If you are looking for a browser-based FTP, this is it!  No more")));
     QVERIFY(text.endsWith(QStringLiteral("only the uploading function via drag-and-drop works.")));
-}
 
-void TestFrminfo::helptextpieces_data()
-{
-    QTest::addColumn<QString>("fragment");
-    // Where two pieces meet: the double spaces, the paragraph starts with their leading
-    // blanks, and the example host in both places.
-    QTest::newRow("pieces 1 and 2") << QStringLiteral("this is it!  No more switching back");
-    QTest::newRow("pieces 2 and 3") << QStringLiteral("a FTP application.  No more truncated filenames");
-    QTest::newRow("pieces 3 and 4") << QStringLiteral("to make you wonder which files you are");
-    QTest::newRow("paragraph 2") << crlf + crlf + QStringLiteral("Quaylink allows you to do FTP at both");
-    QTest::newRow("pieces 7 and 8") << QStringLiteral("webpages is an instance of restricted sites.") + crlf;
-    QTest::newRow("paragraph 3") << crlf + crlf + QStringLiteral(" To begin, click the \"Go\" button.");
-    QTest::newRow("example host in piece 12")
-        << QStringLiteral("Leave out the prefix \"ftp://\". Example: If the site is ftp://ftp.example.com just type");
-    QTest::newRow("example host in piece 13") << QStringLiteral(" type ftp.example.com. If the site is restricted");
-    QTest::newRow("paragraph 4") << crlf + crlf + QStringLiteral(" The FTP site will open in IE");
-    QTest::newRow("pieces 19 and 20") << QStringLiteral("a \"/\" followed by the name of the sub-folder.") + crlf;
-    QTest::newRow("paragraph 5") << crlf + crlf + QStringLiteral(" Now Click the \"Open Files\" button");
-    QTest::newRow("pieces 22 and 23") << QStringLiteral("into the ftp site.  To download files");
-    QTest::newRow("inside piece 26") << QStringLiteral("they can also be deleted.  FTP addresses are saved");
-    QTest::newRow("paragraph 6") << crlf + crlf + QStringLiteral("If your browser is Netscape,");
-}
-
-void TestFrminfo::helptextpieces()
-{
-    QFETCH(QString, fragment);
-    frminfo* info = openinfo();
-    QVERIFY(info);
-    QVERIFY2(info->Label->text().contains(fragment), qPrintable(fragment));
-}
-
-void TestFrminfo::linkandcopyright()
-{
-    frminfo* info = openinfo();
-    QVERIFY(info);
     const QStringList link = info->Label1->text().split(crlf);
     QCOMPARE(link.size(), 2);
     QCOMPARE(link[0], QStringLiteral("--  Freeware from Tarnholt  --"));
@@ -153,6 +115,30 @@ void TestFrminfo::linkandcopyright()
     QVERIFY(!notice[0].isEmpty() && !notice[1].isEmpty());
 }
 
+void TestFrminfo::helptextpieces_data()
+{
+    QTest::addColumn<QString>("fragment");
+    // Where two pieces meet: the double spaces, the paragraph starts with their leading
+    // blanks, and the example host in both places.
+    QTest::newRow("pieces 1 and 2") << QStringLiteral("this is it!  No more switching back");
+    QTest::newRow("pieces 2 and 3") << QStringLiteral("a FTP application.  No more truncated filenames");
+    QTest::newRow("paragraph 3") << crlf + crlf + QStringLiteral(" To begin, click the \"Go\" button.");
+    QTest::newRow("example host in piece 12")
+        << QStringLiteral("Leave out the prefix \"ftp://\". Example: If the site is ftp://ftp.example.com just type");
+    QTest::newRow("example host in piece 13") << QStringLiteral(" type ftp.example.com. If the site is restricted");
+    QTest::newRow("pieces 22 and 23") << QStringLiteral("into the ftp site.  To download files");
+    QTest::newRow("inside piece 26") << QStringLiteral("they can also be deleted.  FTP addresses are saved");
+    QTest::newRow("paragraph 6") << crlf + crlf + QStringLiteral("If your browser is Netscape,");
+}
+
+void TestFrminfo::helptextpieces()
+{
+    QFETCH(QString, fragment);
+    frminfo* info = openinfo();
+    QVERIFY(info);
+    QVERIFY2(info->Label->text().contains(fragment), qPrintable(fragment));
+}
+
 void TestFrminfo::window()
 {
     frminfo* info = openinfo();
@@ -163,15 +149,9 @@ void TestFrminfo::window()
     QCOMPARE(info->geometry().center(), QGuiApplication::primaryScreen()->geometry().center());
     QCOMPARE(m_services->log, QStringList { QStringLiteral("ontop frminfo") });
 
-    // OK is the only stop for the Tab key, and the pointer stays the ordinary arrow.
-    for (QWidget* child : info->findChildren<QWidget*>()) {
-        if (child == static_cast<QWidget*>(info->cmdok))
-            QVERIFY(child->focusPolicy() & Qt::TabFocus);
-        else
-            QCOMPARE(child->focusPolicy(), Qt::NoFocus);
-        QVERIFY(!child->testAttribute(Qt::WA_SetCursor));
-    }
-    QVERIFY(info->P1->isHidden());
+    // OK is the only stop for the Tab key.
+    for (QWidget* child : info->findChildren<QWidget*>())
+        QCOMPARE(child->focusPolicy() == Qt::NoFocus, child != static_cast<QWidget*>(info->cmdok));
 }
 
 void TestFrminfo::hover_data()
@@ -184,9 +164,6 @@ void TestFrminfo::hover_data()
     QTest::newRow("onto the link") << QStringLiteral("L") << true;
     QTest::newRow("link, surface") << QStringLiteral("LS") << false;
     QTest::newRow("back and forth") << QStringLiteral("LSLSL") << true;
-    QTest::newRow("back and forth, ending on the surface") << QStringLiteral("LSLSLS") << false;
-    QTest::newRow("moving on the link") << QStringLiteral("LLL") << true;
-    QTest::newRow("surface twice") << QStringLiteral("LSS") << false;
     QTest::newRow("help text is not the surface") << QStringLiteral("LH") << true;
     QTest::newRow("leaving the link") << QStringLiteral("LX") << false;
     QTest::newRow("leaving, then back") << QStringLiteral("LXSL") << true;
