@@ -343,7 +343,8 @@ void frmquaylink::cmdopen_click()
 {
     // The pane is only there to drag files from: what the user picks, or a cancel, changes nothing.
     cd->CancelError = true;
-    cd->Flags = 786948;
+    cd->Flags = CommonDialog::Explorer | CommonDialog::NoLongNames | CommonDialog::AllowMultiSelect
+        | CommonDialog::HideReadOnly; // 786948
     cd->Filter = QStringLiteral("*.*");
     cd->ShowOpen();
 }
