@@ -201,11 +201,6 @@ bool frminfo::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseMove:
             Label1_mousemove();
             return true;
-        case QEvent::Leave:
-            // Leaving the link by any way, onto another label or out of the dialog, puts it
-            // back at rest: it never stays lit with the pointer elsewhere.
-            form_mousemove();
-            break;
         case QEvent::MouseButtonRelease: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && Label1->rect().contains(mouse->position().toPoint())) {
