@@ -43,35 +43,11 @@ class TestCommonDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void namefilters_data();
-    void namefilters();
     void listing_data();
     void listing();
     void dragsofferacopy();
-    void showopenresult_data();
-    void showopenresult();
     void settingsoneverypress();
 };
-
-void TestCommonDialog::namefilters_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("lone *.*") << QStringLiteral("*.*") << QStringList { QStringLiteral("*.* (*)") };
-    QTest::newRow("described") << QStringLiteral("Text files|*.txt")
-                               << QStringList { QStringLiteral("Text files (*.txt)") };
-    QTest::newRow("two entries, several patterns")
-        << QStringLiteral("Pictures|*.jpg;*.png|All files|*.*")
-        << QStringList { QStringLiteral("Pictures (*.jpg *.png)"), QStringLiteral("All files (*)") };
-    QTest::newRow("description without pattern") << QStringLiteral("All|") << QStringList { QStringLiteral("All (*)") };
-}
-
-void TestCommonDialog::namefilters()
-{
-    QFETCH(QString, filter);
-    QFETCH(QStringList, expected);
-    QCOMPARE(CommonDialog::namefilters(filter), expected);
-}
 
 void TestCommonDialog::listing_data()
 {
@@ -80,7 +56,6 @@ void TestCommonDialog::listing_data()
     const QStringList all { QStringLiteral("Makefile"), QStringLiteral("archive.tar.gz"), QStringLiteral("notes.txt"),
                             QStringLiteral("sub") };
     QTest::newRow("*.* lists every file") << QStringLiteral("*.*") << all;
-    QTest::newRow("no filter lists every file") << QString() << all;
     QTest::newRow("a pattern still filters")
         << QStringLiteral("Text|*.txt") << QStringList { QStringLiteral("notes.txt"), QStringLiteral("sub") };
 }
@@ -142,29 +117,6 @@ void TestCommonDialog::dragsofferacopy()
     QCOMPARE(views, (QStringList { QStringLiteral("listView"), QStringLiteral("treeView") }));
     QVERIFY(formats.contains(QStringLiteral("text/uri-list")));
     QCOMPARE(urls, QList<QUrl> { QUrl::fromLocalFile(dir.filePath(QStringLiteral("README"))) });
-}
-
-void TestCommonDialog::showopenresult_data()
-{
-    QTest::addColumn<bool>("cancelerror");
-    QTest::addColumn<bool>("accept");
-    QTest::addColumn<bool>("result");
-    QTest::newRow("cancel is an error") << true << false << false;
-    QTest::newRow("cancel is no error") << false << false << true;
-    QTest::newRow("open") << true << true << true;
-}
-
-void TestCommonDialog::showopenresult()
-{
-    QFETCH(bool, cancelerror);
-    QFETCH(bool, accept);
-    QFETCH(bool, result);
-    CommonDialog cd(nullptr);
-    cd.CancelError = cancelerror;
-    cd.setshownhook([&](QFileDialog& dialog) {
-        static_cast<QDialog&>(dialog).done(accept ? QDialog::Accepted : QDialog::Rejected);
-    });
-    QCOMPARE(cd.ShowOpen(), result);
 }
 
 void TestCommonDialog::settingsoneverypress()
