@@ -3,7 +3,8 @@
 BUILD ?= build
 PACKAGES := cmake g++ ninja-build qt6-base-dev qt6-webengine-dev libgl-dev xdg-utils \
 	fonts-liberation fonts-dejavu-core xvfb xauth desktop-file-utils \
-	binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev
+	binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev \
+	g++-mingw-w64-x86-64 xdotool imagemagick python3 libgl1-mesa-dri hyperfine time
 
 .PHONY: all deps build run test clean
 
