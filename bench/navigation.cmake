@@ -1,0 +1,10 @@
+# The browser pane's navigation benchmark (included from the top CMakeLists.txt so that it
+# needs no bench/CMakeLists.txt of its own). Built with the program, run by hand:
+#   xvfb-run -a build/bench_navigation [RUNS]
+if(TARGET quaylink_webpane)
+    find_package(Qt6 REQUIRED COMPONENTS Network)
+    add_executable(bench_navigation ${CMAKE_CURRENT_LIST_DIR}/navigation.cpp)
+    target_link_libraries(bench_navigation PRIVATE quaylink_core Qt6::Network)
+    target_compile_definitions(bench_navigation PRIVATE WEBPANEDIR="$<TARGET_FILE_DIR:quaylink_webpane>")
+    add_dependencies(bench_navigation quaylink_webpane)
+endif()
