@@ -14,14 +14,14 @@ if [ "${1:-}" = --once ]; then
     shift
     memfile=$1 title=$2
     shift 2
-    /usr/bin/time -f %M -a -o "$memfile" "$@" >/dev/null 2>&1 &
+    /usr/bin/time -f %M -a -o "$memfile" "$@" >>"$memfile.log" 2>&1 &
     timer=$!
     program=
     while [ -z "$program" ]; do program=$(pgrep -P "$timer" || true); done
     # The window that this very process put up (Qt marks its windows with their process
     # id); xdotool's own --sync waits half a second between looks, far too coarse here.
-    until xdotool search --onlyvisible --pid "$program" --name "$title" >/dev/null 2>&1; do
-        kill -0 "$program" 2>/dev/null || { echo "the program ended before showing its window" >&2; exit 1; }
+    until xdotool search --all --onlyvisible --pid "$program" --name "$title" >/dev/null 2>&1; do
+        kill -0 "$program" 2>/dev/null || { echo "the program ended before showing its window:" >&2; cat "$memfile.log" >&2; exit 1; }
         sleep 0.01
     done
     kill "$program"
@@ -42,10 +42,16 @@ for dir in bare plugin; do
 done
 cp "$build/quaylink_webpane.so" "$work/plugin/"
 
+# A display number of its own, away from the low numbers other sessions pick by habit.
+number=$((200 + $$ % 700))
+while [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
 exec 3>"$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$number" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-while [ ! -s "$work/displayfd" ]; do sleep 0.05; done
+while [ ! -s "$work/displayfd" ]; do
+    kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb :$number did not start" >&2; exit 1; }
+    sleep 0.05
+done
 export DISPLAY=":$(cat "$work/displayfd")"
 
 bar='^Quaylink -- '

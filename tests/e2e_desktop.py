@@ -62,13 +62,23 @@ class Session:
     def __init__(self, workdir):
         self.workdir = workdir
         self.processes = []
-        reader, writer = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(writer), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=[writer], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(writer)
-        with os.fdopen(reader) as numbers:
-            number = numbers.readline().strip()
+        # A display number of its own, away from the low numbers that other sessions on this
+        # machine pick by habit (and may clean up after); Xvfb reports when it is ready.
+        number = ""
+        for attempt in range(20):
+            candidate = 200 + (os.getpid() * 7 + attempt * 13) % 700
+            if os.path.exists(f"/tmp/.X{candidate}-lock"):
+                continue
+            reader, writer = os.pipe()
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", f":{candidate}", "-displayfd", str(writer), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                pass_fds=[writer], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(writer)
+            with os.fdopen(reader) as numbers:
+                number = numbers.readline().strip()
+            if number:
+                break
+            self.xvfb.wait()
         if not number:
             raise Failure("Xvfb did not start")
         self.display = ":" + number
