@@ -87,8 +87,10 @@ void WebBrowserHost::loadpane()
         auto* pane = qobject_cast<WebPane*>(loader.instance());
         if (!pane)
             continue;
+        m_view = pane->createview(this);
+        if (!m_view)
+            return;
         m_pane = pane;
-        m_view = m_pane->createview(this);
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_view);

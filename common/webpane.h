@@ -12,7 +12,8 @@ class WebPane
 public:
     virtual ~WebPane() = default;
 
-    // Makes a page view as a child of `parent`; the caller places it.
+    // Makes a page view as a child of `parent`, which the caller places; null when the
+    // engine cannot start here.
     virtual QWidget* createview(QWidget* parent) = 0;
 
     // Starts loading `url` into a view made by createview and returns at once.

@@ -8,6 +8,8 @@
   pane       the advertisement pages, served on 127.0.0.1, really show in the browser pane:
              the first navigation ("Go") loads the plugin, the second (a pick) reuses it.
              --install puts the program where `cmake --install` does instead of copying it.
+             --sandbox leaves the engine's sandbox on: run as root, the engine cannot start,
+             and the pane must stay blank while the bar goes on opening sites.
 
 Exit status 77 means skipped (no browser-pane plugin was built).
 """
@@ -277,17 +279,22 @@ def pane(args, workdir, session):
         shutil.copy2(args.exe, appdir)
         shutil.copy2(args.plugin, appdir)
     writebook(appdir, ["ftp://ftp.example.com/"])
-    registerhandler(session, workdir)
+    records = registerhandler(session, workdir)
 
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     port = server.server_address[1]
     engine = {
-        # Only for this test: every host name leads to the local server. The engine runs as
-        # root here, which its sandbox refuses.
+        # Only for this test: every host name leads to the local server.
         "QTWEBENGINE_CHROMIUM_FLAGS": f'--host-resolver-rules="MAP * 127.0.0.1:{port}"',
-        "QTWEBENGINE_DISABLE_SANDBOX": "1",
     }
+    if args.sandbox:
+        if os.geteuid() != 0:
+            print("SKIP: not run as root, so the engine's sandbox does not stop it from starting")
+            return SKIP
+        return sandboxed(session, appdir, records, engine)
+    # The engine, run as root here, refuses to start with its sandbox on.
+    engine["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
     try:
         session.start([os.path.join(appdir, "quaylink")], workdir, engine)
         bar = session.window("^Quaylink -- ")
@@ -315,6 +322,25 @@ def pane(args, workdir, session):
     return 0
 
 
+def sandboxed(session, appdir, records, engine):
+    session.start([os.path.join(appdir, "quaylink")], session.workdir, engine)
+    bar = session.window("^Quaylink -- ")
+    x, y = session.origin(bar)
+    type_and_go(session, bar, "ftp://first.example.com/")
+    waitfor("the handler to get the first address", lambda: len(calls(records)) >= 1)
+    time.sleep(3)  # time enough for an engine to start, or to take the bar down with it
+    if session.processes[0].poll() is not None:
+        raise Failure("the bar ended when the engine could not start")
+    colour = session.pixel(x + PANE_CENTRE[0], y + PANE_CENTRE[1])
+    if not near(colour, (255, 255, 255), 0):
+        raise Failure(f"the pane shows {colour}, not blank white")
+    type_and_go(session, bar, "ftp://second.example.com/")
+    waitfor("the handler to get the second address", lambda: len(calls(records)) >= 2)
+    if Pages.requests:
+        raise Failure(f"pages were asked for: {Pages.requests}")
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("mode", choices=["shellopen", "pane"])
@@ -322,6 +348,7 @@ def main():
     parser.add_argument("--plugin", default="", help="the built browser-pane plugin, if any")
     parser.add_argument("--install", default="", help="a build directory to `cmake --install` from")
     parser.add_argument("--cmake", default="cmake")
+    parser.add_argument("--sandbox", action="store_true", help="leave the engine's sandbox on")
     args = parser.parse_args()
 
     workdir = tempfile.mkdtemp(prefix="quaylink-e2e-")

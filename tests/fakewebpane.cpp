@@ -13,6 +13,8 @@ class FakeWebPane : public QObject, public WebPane
 public:
     QWidget* createview(QWidget* parent) override
     {
+        if (qEnvironmentVariableIsSet("FAKEWEBPANE_REFUSE"))
+            return nullptr; // as an engine that cannot start here
         auto* view = new QLabel(parent);
         view->setObjectName(QStringLiteral("fakeview"));
         return view;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,17 +20,20 @@ private slots:
 void TestWebBrowserHost::withoutplugin_data()
 {
     QTest::addColumn<QByteArray>("content"); // what lies where the plugin should be; null: nothing
+    QTest::addColumn<bool>("refuse"); // the stand-in plugin is there, but its engine cannot start
 
-    QTest::newRow("no file") << QByteArray();
-    QTest::newRow("empty file") << QByteArray("");
+    QTest::newRow("no file") << QByteArray() << false;
+    QTest::newRow("empty file") << QByteArray("") << false;
     QTest::newRow("not a library") << QByteArray("\x7f"
-                                                 "ELF but not really",
-                                                 22);
+                                                 "ELF but not really")
+                                   << false;
+    QTest::newRow("engine cannot start") << QByteArray() << true;
 }
 
 void TestWebBrowserHost::withoutplugin()
 {
     QFETCH(QByteArray, content);
+    QFETCH(bool, refuse);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     if (!content.isNull()) {
@@ -42,6 +46,11 @@ void TestWebBrowserHost::withoutplugin()
     auto* pane = new WebBrowserHost(&window);
     pane->setGeometry(0, 0, 120, 40);
     pane->setplugindirs({ dir.path(), dir.filePath(QStringLiteral("missing")) });
+    if (refuse) {
+        pane->setplugindirs({ QStringLiteral(FAKEPANEDIR) });
+        qputenv("FAKEWEBPANE_REFUSE", "1");
+    }
+    const auto restore = qScopeGuard([] { qunsetenv("FAKEWEBPANE_REFUSE"); });
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 

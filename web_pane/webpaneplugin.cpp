@@ -1,10 +1,39 @@
 #include "webpaneplugin.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 #include <QWebEngineView>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace
+{
+
+// Started by root with its sandbox on, the engine ends the whole process, bar and all.
+// Turning the sandbox off is the user's decision (QTWEBENGINE_DISABLE_SANDBOX or
+// --no-sandbox), never ours; without it the pane stays empty and the bar goes on.
+bool enginecanstart()
+{
+#ifdef Q_OS_UNIX
+    if (getuid() != 0 && geteuid() != 0)
+        return true;
+    const QString nosandbox = QStringLiteral("--no-sandbox");
+    return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")
+        || qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").split(' ').contains(nosandbox)
+        || QCoreApplication::arguments().contains(nosandbox);
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
 QWidget* WebPanePlugin::createview(QWidget* parent)
 {
+    if (!enginecanstart())
+        return nullptr;
     return new QWebEngineView(parent);
 }
 
