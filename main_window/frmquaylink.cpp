@@ -24,6 +24,9 @@
 #include <QSaveFile>
 #include <limits>
 
+#include <cerrno>
+#include <cstring>
+
 namespace
 {
 
@@ -229,6 +232,13 @@ QString frmquaylink::saveurls()
     for (int i = 0; i < combourl->count(); ++i)
         lines.append(addressbook::encode({ combourl->itemText(i), combourl->itemData(i, Qt::UserRole).toByteArray() }));
 
+    // A book that is there but could not be read is not in the list: writing the list over
+    // it would lose it.
+    QFile current(urlfile());
+    if (current.exists() && !current.open(QIODevice::ReadOnly))
+        return current.errorString();
+    current.close();
+
     // Written aside and put in place whole: the file holds the old book or the new one,
     // never a part of either.
     QSaveFile file(urlfile());
@@ -237,7 +247,16 @@ QString frmquaylink::saveurls()
         return file.errorString();
     if (!existed)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(addressbook::writelines(lines));
+    const QByteArray content = addressbook::writelines(lines);
+    // Qt takes a write that a full disk or a size limit cuts short for a success, and would
+    // put the cut book in place: count the bytes.
+    errno = 0;
+    if (file.write(content) != content.size() || !file.flush()) {
+        // The system's reason, such as "File too large", says more than Qt's "Unknown error".
+        const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
     if (!file.commit())
         return file.errorString();
     return {};
