@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace addressbook
 {
 
@@ -38,8 +40,28 @@ QByteArray writelines(const QList<QByteArray>& lines)
     return content;
 }
 
+namespace
+{
+
+// Plain ASCII, as nearly every address is, reads the same in every system encoding there
+// is, so it needs no converter: making one per line was most of the time a large book took
+// to load.
+bool asciibytes(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+bool asciitext(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+} // namespace
+
 Entry decode(const QByteArray& line)
 {
+    if (asciibytes(line))
+        return { QString::fromLatin1(line), {} };
     QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
     QString text = decoder(line);
     if (QStringEncoder(QStringConverter::System, QStringConverter::Flag::Stateless)(text) == line)
@@ -51,6 +73,8 @@ QByteArray encode(const Entry& entry)
 {
     if (!entry.bytes.isNull())
         return entry.bytes;
+    if (asciitext(entry.text))
+        return entry.text.toLatin1();
     return QStringEncoder(QStringConverter::System, QStringConverter::Flag::Stateless)(entry.text);
 }
 
