@@ -1,6 +1,7 @@
 #include "frmquaylink.h"
 
 #include "addressbook.h"
+#include "addresslist.h"
 #include "common/backgroundpainter.h"
 #include "common/commondialog.h"
 #include "common/desktopservices.h"
@@ -102,6 +103,7 @@ void frmquaylink::createcontrols()
     combourl = new QComboBox(this);
     combourl->setGeometry(twiprect(35, 1230, 5280, 315));
     combourl->setEditable(true);
+    combourl->setModel(new AddressList(combourl));
     // The list changes only through Save Url and Delete Url, and the text is the user's own:
     // no inserting on Enter, no completing what is typed.
     combourl->setInsertPolicy(QComboBox::NoInsert);
@@ -192,22 +194,13 @@ void frmquaylink::loadurls()
     for (int attempt = 0; attempt < 2; ++attempt) {
         QFile file(urlfile());
         if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray content = file.readAll();
-            QStringList texts;
-            QList<std::pair<int, QByteArray>> kept;
-            const QList<QByteArray> lines = addressbook::readlines(content);
-            texts.reserve(lines.size());
-            const int first = combourl->count();
-            for (const QByteArray& line : lines) {
-                addressbook::Entry entry = addressbook::decode(line);
-                if (!entry.bytes.isNull())
-                    kept.append({ first + int(texts.size()), entry.bytes });
-                texts.append(std::move(entry.text));
-            }
+            const QList<QByteArray> lines = addressbook::readlines(file.readAll());
+            QList<addressbook::Entry> entries;
+            entries.reserve(lines.size());
+            for (const QByteArray& line : lines)
+                entries.append(addressbook::decode(line));
             const QString typed = combourl->currentText();
-            combourl->addItems(texts);
-            for (const auto& [index, bytes] : kept)
-                combourl->setItemData(index, bytes, Qt::UserRole);
+            static_cast<AddressList*>(combourl->model())->append(std::move(entries));
             // Filling the list picks nothing and leaves the edit text alone.
             if (combourl->currentIndex() != -1 || combourl->currentText() != typed)
                 setaddress(typed);
