@@ -51,9 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(written == normalised(content), "saving what was read changes more than line ends");
     require(addressbook::readlines(written) == lines, "reading what was saved gives other lines");
 
-    for (const QByteArray& line : lines) {
-        const addressbook::Entry entry = addressbook::decode(line);
-        require(addressbook::encode(entry) == line, "an address does not come back byte for byte");
+    const QList<addressbook::Entry> entries = addressbook::readentries(content);
+    require(entries.size() == lines.size(), "the window would load another number of entries");
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const addressbook::Entry entry = addressbook::decode(lines[i]);
+        require(addressbook::encode(entry) == lines[i], "an address does not come back byte for byte");
+        require(entries[i].text == entry.text && entries[i].bytes == entry.bytes,
+                "the window would load an entry other than the one read");
     }
     return 0;
 }

@@ -194,11 +194,7 @@ void frmquaylink::loadurls()
     for (int attempt = 0; attempt < 2; ++attempt) {
         QFile file(urlfile());
         if (file.open(QIODevice::ReadOnly)) {
-            const QList<QByteArray> lines = addressbook::readlines(file.readAll());
-            QList<addressbook::Entry> entries;
-            entries.reserve(lines.size());
-            for (const QByteArray& line : lines)
-                entries.append(addressbook::decode(line));
+            QList<addressbook::Entry> entries = addressbook::readentries(file.readAll());
             const QString typed = combourl->currentText();
             static_cast<AddressList*>(combourl->model())->append(std::move(entries));
             // Filling the list picks nothing and leaves the edit text alone.
