@@ -14,7 +14,8 @@ import tempfile
 
 build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
 bench = os.path.join(build, "bench")
-runs = int(os.environ.get("BENCH_RUNS", "15"))
+runs = int(os.environ.get("BENCH_RUNS", "30"))  # start-up runs of each program, over all rounds
+rounds = 3
 rows = []  # (figure, ratio, target, measured, baseline)
 
 
@@ -58,32 +59,48 @@ try:
     book = appdir(root, "book32767", 32767)
     million = appdir(root, "book1000000", 1000000)
     platform = os.environ.get("QT_QPA_PLATFORM") or ("xcb on DISPLAY=%s" % os.environ.get("DISPLAY", "?"))
-    print("Start-up on %s, %d runs each (hyperfine)" % (platform, runs))
+    print("Start-up on %s: %d runs of each program in %d hyperfine rounds" % (platform, runs, rounds), flush=True)
 
-    # Start-up: one hyperfine run, so every ratio compares runs made under the same load.
+    # Start-up: hyperfine runs every program in turn, a few rounds, so that a change in the
+    # machine's load during the run falls on all of them alike; each ratio is the median of
+    # the rounds' ratios.
     commands = {"bare": [bare], "empty": [startup, empty], "32767": [startup, book], "1000000": [startup, million]}
-    result = os.path.join(root, "startup.json")
-    subprocess.run(["hyperfine", "-N", "--warmup", "2", "--runs", str(runs), "--export-json", result, "--style", "basic"]
-                   + ["--command-name=%s" % name for name in commands]
-                   + [" ".join(command) for command in commands.values()], check=True)
-    with open(result) as f:
-        medians = {r["command"]: statistics.median(r["times"]) for r in json.load(f)["results"]}
-    ms = lambda name: "%.1f ms" % (medians[name] * 1000)
-    rows.append(("start-up, empty book, vs bare Qt window", medians["empty"] / medians["bare"], 1.10, ms("empty"),
-                 ms("bare")))
-    rows.append(("start-up, 32,767 entries, vs empty book", medians["32767"] / medians["empty"], 1.30, ms("32767"),
+    times = {name: [] for name in commands}
+    ratios = {"empty/bare": [], "32767/empty": [], "1000000/empty": []}
+    for round in range(rounds):
+        result = os.path.join(root, "startup%d.json" % round)
+        subprocess.run(["hyperfine", "-N", "--warmup", "2", "--runs", str(runs // rounds), "--export-json", result,
+                        "--style", "none"]
+                       + ["--command-name=%s" % name for name in commands]
+                       + [" ".join(command) for command in commands.values()], check=True)
+        with open(result) as f:
+            medians = {r["command"]: statistics.median(r["times"]) for r in json.load(f)["results"]}
+            f.seek(0)
+            for r in json.load(f)["results"]:
+                times[r["command"]] += r["times"]
+        for pair in ratios:
+            a, b = pair.split("/")
+            ratios[pair].append(medians[a] / medians[b])
+    ms = lambda name: "%.1f ms" % (statistics.median(times[name]) * 1000)
+    ratio = lambda pair: statistics.median(ratios[pair])
+    rows.append(("start-up, empty book, vs bare Qt window", ratio("empty/bare"), 1.10, ms("empty"), ms("bare")))
+    rows.append(("start-up, 32,767 entries, vs empty book", ratio("32767/empty"), 1.30, ms("32767"), ms("empty")))
+    rows.append(("start-up, 1,000,000 entries, vs empty book", ratio("1000000/empty"), None, ms("1000000"),
                  ms("empty")))
-    rows.append(("start-up, 1,000,000 entries, vs empty book", medians["1000000"] / medians["empty"], None,
-                 ms("1000000"), ms("empty")))
 
-    # Peak memory, alternating the two programs so that both see the same conditions.
-    rss = {"bare": [], "empty": []}
+    # Peak memory, alternating the programs so that all see the same conditions.
+    rss = {"bare": [], "empty": [], "32767": [], "1000000": []}
     for _ in range(5):
         for name in rss:
             rss[name].append(maxrss_kb(commands[name]))
     kb = {name: statistics.median(values) for name, values in rss.items()}
-    rows.append(("peak memory (max RSS), empty book, vs bare Qt window", kb["empty"] / kb["bare"], 1.15,
-                 "%.1f MB" % (kb["empty"] / 1024), "%.1f MB" % (kb["bare"] / 1024)))
+    mb = lambda name: "%.1f MB" % (kb[name] / 1024)
+    rows.append(("peak memory (max RSS), empty book, vs bare Qt window", kb["empty"] / kb["bare"], 1.15, mb("empty"),
+                 mb("bare")))
+    rows.append(("peak memory, 32,767 entries, vs empty book", kb["32767"] / kb["empty"], None, mb("32767"),
+                 mb("empty")))
+    rows.append(("peak memory, 1,000,000 entries, vs empty book", kb["1000000"] / kb["empty"], None, mb("1000000"),
+                 mb("empty")))
 
     # The Save Url round trip, in process (Google Benchmark).
     addressbook = os.path.join(bench, "bench_addressbook")
