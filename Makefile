@@ -4,9 +4,12 @@ BUILD ?= build
 PACKAGES := cmake g++ ninja-build qt6-base-dev qt6-webengine-dev libgl-dev xdg-utils \
 	fonts-liberation fonts-dejavu-core xvfb xauth desktop-file-utils \
 	binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev \
-	g++-mingw-w64-x86-64 xdotool imagemagick python3 libgl1-mesa-dri hyperfine time
+	g++-mingw-w64-x86-64 xdotool imagemagick python3 libgl1-mesa-dri hyperfine time \
+	clang libclang-rt-14-dev util-linux libbenchmark-dev
+# How long `make fuzz` runs the address-book fuzz target, in seconds.
+FUZZ_SECONDS ?= 1800
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test fuzz bench clean
 
 all: build
 
@@ -32,6 +35,16 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+
+# The address-book fuzz target at length; new inputs are kept in $(BUILD)/fuzz-work/corpus.
+fuzz: build
+	fuzz/run.sh $(CURDIR)/$(BUILD)/fuzz/fuzz_addressbook $(FUZZ_SECONDS) $(CURDIR)/$(BUILD)/fuzz-work
+
+# Every benchmark figure in one run, each against a baseline measured in the same run. Under a
+# virtual X display when there is no display.
+bench: build
+	@if [ -z "$$DISPLAY" ]; then xvfb-run -a -s "-screen 0 1280x1024x24" bench/run.py $(BUILD); \
+	else bench/run.py $(BUILD); fi
 
 clean:
 	rm -rf $(BUILD)

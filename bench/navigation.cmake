@@ -1,6 +1,5 @@
-# The browser pane's navigation benchmark (included from the top CMakeLists.txt so that it
-# needs no bench/CMakeLists.txt of its own). Built with the program, run by hand:
-#   xvfb-run -a build/bench_navigation [RUNS]
+# The browser pane's navigation benchmark. Built with the program; `make bench` runs it, or
+# by hand: xvfb-run -a build/bench/bench_navigation [RUNS]
 if(TARGET quaylink_webpane)
     find_package(Qt6 REQUIRED COMPONENTS Network)
     add_executable(bench_navigation ${CMAKE_CURRENT_LIST_DIR}/navigation.cpp)

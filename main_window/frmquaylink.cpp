@@ -1,6 +1,7 @@
 #include "frmquaylink.h"
 
 #include "addressbook.h"
+#include "addresslist.h"
 #include "common/backgroundpainter.h"
 #include "common/commondialog.h"
 #include "common/desktopservices.h"
@@ -20,9 +21,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QSaveFile>
 #include <limits>
+
+#include <cerrno>
+#include <cstring>
 
 namespace
 {
@@ -98,11 +103,16 @@ void frmquaylink::createcontrols()
     combourl = new QComboBox(this);
     combourl->setGeometry(twiprect(35, 1230, 5280, 315));
     combourl->setEditable(true);
+    combourl->setModel(new AddressList(combourl));
     // The list changes only through Save Url and Delete Url, and the text is the user's own:
     // no inserting on Enter, no completing what is typed.
     combourl->setInsertPolicy(QComboBox::NoInsert);
     combourl->setCompleter(nullptr);
     combourl->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    // Every entry is one line of text, so the list need not measure each entry of a large
+    // book before it drops down: with a million entries that took 10 seconds.
+    if (auto* list = qobject_cast<QListView*>(combourl->view()))
+        list->setUniformItemSizes(true);
     QPalette tooltip = combourl->palette();
     tooltip.setColor(QPalette::Base, tooltip.color(QPalette::ToolTipBase));
     combourl->setPalette(tooltip);
@@ -184,22 +194,9 @@ void frmquaylink::loadurls()
     for (int attempt = 0; attempt < 2; ++attempt) {
         QFile file(urlfile());
         if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray content = file.readAll();
-            QStringList texts;
-            QList<std::pair<int, QByteArray>> kept;
-            const QList<QByteArray> lines = addressbook::readlines(content);
-            texts.reserve(lines.size());
-            const int first = combourl->count();
-            for (const QByteArray& line : lines) {
-                addressbook::Entry entry = addressbook::decode(line);
-                if (!entry.bytes.isNull())
-                    kept.append({ first + int(texts.size()), entry.bytes });
-                texts.append(std::move(entry.text));
-            }
+            QList<addressbook::Entry> entries = addressbook::readentries(file.readAll());
             const QString typed = combourl->currentText();
-            combourl->addItems(texts);
-            for (const auto& [index, bytes] : kept)
-                combourl->setItemData(index, bytes, Qt::UserRole);
+            static_cast<AddressList*>(combourl->model())->append(std::move(entries));
             // Filling the list picks nothing and leaves the edit text alone.
             if (combourl->currentIndex() != -1 || combourl->currentText() != typed)
                 setaddress(typed);
@@ -229,6 +226,13 @@ QString frmquaylink::saveurls()
     for (int i = 0; i < combourl->count(); ++i)
         lines.append(addressbook::encode({ combourl->itemText(i), combourl->itemData(i, Qt::UserRole).toByteArray() }));
 
+    // A book that is there but could not be read is not in the list: writing the list over
+    // it would lose it.
+    QFile current(urlfile());
+    if (current.exists() && !current.open(QIODevice::ReadOnly))
+        return current.errorString();
+    current.close();
+
     // Written aside and put in place whole: the file holds the old book or the new one,
     // never a part of either.
     QSaveFile file(urlfile());
@@ -237,7 +241,16 @@ QString frmquaylink::saveurls()
         return file.errorString();
     if (!existed)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(addressbook::writelines(lines));
+    const QByteArray content = addressbook::writelines(lines);
+    // Qt takes a write that a full disk or a size limit cuts short for a success, and would
+    // put the cut book in place: count the bytes.
+    errno = 0;
+    if (file.write(content) != content.size() || !file.flush()) {
+        // The system's reason, such as "File too large", says more than Qt's "Unknown error".
+        const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
     if (!file.commit())
         return file.errorString();
     return {};

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Runs the address-book fuzz target for a bounded time.
+#   fuzz/run.sh FUZZER SECONDS WORKDIR
+# New inputs go to WORKDIR/corpus (the seeds in fuzz/corpus stay as committed); a failing
+# input is left in WORKDIR as crash-*, leak-* or timeout-*.
+fuzzer=$1 seconds=${2:-60} work=${3:-fuzz-work}
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "$fuzzer" ] || [ ! -x "$fuzzer" ]; then
+    echo "SKIPPED: the fuzz target was not built; it needs clang++ and libclang-rt-14-dev (make deps)."
+    exit 77
+fi
+mkdir -p "$work/corpus"
+cd "$work" || exit 1
+exec "$fuzzer" -max_total_time="$seconds" -timeout=5 -max_len=65536 -print_final_stats=1 \
+    corpus "$here/corpus"
