@@ -108,6 +108,12 @@ void frmquaylink::createcontrols()
     // no inserting on Enter, no completing what is typed.
     combourl->setInsertPolicy(QComboBox::NoInsert);
     combourl->setCompleter(nullptr);
+    // Nor does leaving the field pick an entry that matches the text: that would ask to go
+    // online in the middle of a click on another button.
+    disconnect(combourl->lineEdit(), &QLineEdit::editingFinished, combourl, nullptr);
+    // Filling the list picks no entry either. Qt picks the first entry of a list filled
+    // from empty unless the combo has a placeholder; an editable combo never shows it.
+    combourl->setPlaceholderText(QStringLiteral(" "));
     combourl->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     // Every entry is one line of text, so the list need not measure each entry of a large
     // book before it drops down: with a million entries that took 10 seconds.
