@@ -95,7 +95,7 @@ frminput::frminput(frmquaylink& main, DesktopServices& services)
     Text2->setGeometry(twiprect(1200, 520, 1935, 285));
     Text3 = new QLineEdit(this);
     Text3->setGeometry(twiprect(1170, 1200, 4695, 285));
-    for (QLineEdit* box : {Text1, Text2, Text3})
+    for (QLineEdit* box : { Text1, Text2, Text3 })
         box->setMaxLength(std::numeric_limits<int>::max());
     Command1 = new PictureButton(QStringLiteral("OK"), palette().color(QPalette::Button), this);
     Command1->setGeometry(twiprect(4920, 600, 855, 300));
