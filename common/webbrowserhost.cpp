@@ -50,6 +50,8 @@ WebBrowserHost::WebBrowserHost(QWidget* parent)
     QPalette blank = palette();
     blank.setColor(QPalette::Window, Qt::white);
     setPalette(blank);
+    // The pane has its place in the window's tab order, and hands the focus to its page.
+    setFocusPolicy(Qt::TabFocus);
 
     const QString appdir = QCoreApplication::applicationDirPath();
     m_plugindirs = QStringList { appdir, appdir + QStringLiteral("/" QUAYLINK_WEBPANE_RELDIR) };
@@ -95,6 +97,7 @@ void WebBrowserHost::loadpane()
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_view);
         m_view->show();
+        setFocusProxy(m_view);
         m_pane->navigate(m_view, m_pending);
         m_pending.clear();
         return;
