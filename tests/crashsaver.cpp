@@ -11,36 +11,31 @@
 #include <QElapsedTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     if (argc != 3)
         return 2;
-    const QString appdir = QString::fromLocal8Bit(argv[1]);
-    const int count = QByteArray(argv[2]).toInt();
     FakeDesktopServices services;
+    const QString appdir = QString::fromLocal8Bit(argv[1]);
     frmquaylink windows[] = { { services, appdir }, { services, appdir } };
     for (int i = 0; i < 2; ++i) {
         windows[i].combourl->clear();
-        windows[i].combourl->addItems(bigbook(i == 0 ? 'a' : 'b', count));
+        windows[i].combourl->addItems(bigbook("ab"[i], std::atoi(argv[2])));
     }
-    int next = 0;
-    const auto save = [&] {
-        const QString error = windows[next].saveurls();
-        if (!error.isEmpty()) {
-            std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
-            std::exit(1);
-        }
-        next = 1 - next;
-    };
     QElapsedTimer timer;
     timer.start();
-    const int warmup = 4;
-    for (int i = 0; i < warmup; ++i)
-        save();
-    std::printf("%lld\n", timer.nsecsElapsed() / 1000 / warmup);
-    std::fflush(stdout);
-    for (;;)
-        save();
+    for (int save = 0;; ++save) {
+        const QString error = windows[save % 2].saveurls();
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
+            return 1;
+        }
+        if (save == 3) { // warmed up
+            std::printf("%lld\n", timer.nsecsElapsed() / 1000 / 4);
+            std::fflush(stdout);
+        }
+    }
 }
