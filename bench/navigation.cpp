@@ -1,15 +1,10 @@
 // Cost of the browser pane's first navigation (plugin load, engine start, page loaded) and of
-// a second one, pages served on 127.0.0.1. Each run is a fresh process, since the engine
-// starts once per process; the figures are medians over the runs.
+// a second one, pages served on 127.0.0.1, against the same two navigations of a program that
+// links the engine directly and shares its OpenGL contexts from the start, the usual way,
+// making its view at the first navigation too (bench_navigation_direct, built from this file). Each run is a fresh
+// process, since the engine starts once per process; runs of the two alternate, and the figures are medians.
 //
 //   bench_navigation [RUNS]      needs a display (xvfb-run -a bench_navigation)
-//
-// Prints shell-style lines another script can include or `eval`:
-//   navigation_runs=5
-//   navigation_first_ms=...
-//   navigation_second_ms=...
-
-#include "common/webbrowserhost.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,7 +16,14 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
+
+#ifdef QUAYLINK_BENCH_DIRECT
+#include <QWebEngineView>
+#else
+#include "common/webbrowserhost.h"
+#endif
 
 namespace
 {
@@ -56,20 +58,21 @@ public:
 };
 
 // Sends the pane to `url` and waits for the page to finish loading; the time in ms, or -1.
-double timednavigation(WebBrowserHost& pane, const QString& url)
+double timednavigation(const std::function<QWidget*()>& view, const std::function<void(const QString&)>& navigate,
+                       const QString& url)
 {
     QEventLoop loop;
     bool ok = false;
     QMetaObject::Connection finished;
     auto watch = [&] {
         // The view is the engine's: reach its loadFinished(bool) without linking the engine.
-        const int index = pane.view()->metaObject()->indexOfSignal("loadFinished(bool)");
-        finished = QObject::connect(pane.view(), pane.view()->metaObject()->method(index), &loop,
+        const int index = view()->metaObject()->indexOfSignal("loadFinished(bool)");
+        finished = QObject::connect(view(), view()->metaObject()->method(index), &loop,
                                     loop.metaObject()->method(loop.metaObject()->indexOfSlot("quit()")));
     };
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (pane.view() && !finished) {
+        if (view() && !finished) {
             watch();
             ok = true;
         }
@@ -81,13 +84,13 @@ double timednavigation(WebBrowserHost& pane, const QString& url)
 
     QElapsedTimer clock;
     clock.start();
-    if (pane.view()) {
+    if (view()) {
         watch();
         ok = true;
     } else {
         poll.start(0);
     }
-    pane.navigate(url);
+    navigate(url);
     loop.exec();
     const double ms = clock.nsecsElapsed() / 1e6;
     QObject::disconnect(finished);
@@ -96,23 +99,49 @@ double timednavigation(WebBrowserHost& pane, const QString& url)
 
 int runonce(int argc, char* argv[])
 {
+#ifdef QUAYLINK_BENCH_DIRECT
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#endif
     QApplication app(argc, argv);
     PageServer server;
     if (!server.listen(QHostAddress::LocalHost))
         return 2;
     QWidget window;
     window.resize(356, 104);
+#ifdef QUAYLINK_BENCH_DIRECT
+    // Like the pane, the view and its engine come only with the first navigation.
+    auto* pane = new QWidget(&window);
+    QWebEngineView* page = nullptr;
+    const auto view = [&page]() -> QWidget* {
+        return page;
+    };
+    const auto navigate = [pane, &page](const QString& url) {
+        if (!page) {
+            page = new QWebEngineView(pane);
+            page->resize(pane->size());
+            page->show();
+        }
+        page->load(QUrl(url));
+    };
+#else
     auto* pane = new WebBrowserHost(&window);
-    pane->setGeometry(2, 0, 352, 65);
     pane->setplugindirs({ QStringLiteral(WEBPANEDIR) });
+    const auto view = [pane] {
+        return pane->view();
+    };
+    const auto navigate = [pane](const QString& url) {
+        pane->navigate(url);
+    };
+#endif
+    pane->setGeometry(2, 0, 352, 65);
     window.show();
     QEventLoop settle;
     QTimer::singleShot(200, &settle, &QEventLoop::quit);
     settle.exec();
 
     const QString base = QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort());
-    const double first = timednavigation(*pane, base + QStringLiteral("/ads.asp"));
-    const double second = timednavigation(*pane, base + QStringLiteral("/ads/ads.asp"));
+    const double first = timednavigation(view, navigate, base + QStringLiteral("/ads.asp"));
+    const double second = timednavigation(view, navigate, base + QStringLiteral("/ads/ads.asp"));
     std::printf("%.1f %.1f\n", first, second);
     // Both pages really came from the server.
     return first < 0 || second < 0 || server.pagesserved < 2 ? 1 : 0;
@@ -139,22 +168,36 @@ int main(int argc, char* argv[])
     if (geteuid() == 0)
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
 
-    QList<double> firsts, seconds;
+    // figures[0] and [1]: the pane's first and second navigation; [2] and [3]: the direct
+    // program's.
+    QList<double> figures[4];
+    const QString programs[2] = { QCoreApplication::applicationFilePath(),
+                                  QCoreApplication::applicationDirPath() + QStringLiteral("/bench_navigation_direct") };
     for (int i = 0; i < runs; ++i) {
-        QProcess run;
-        run.setProcessEnvironment(env);
-        run.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--once") });
-        if (!run.waitForFinished(90000) || run.exitCode() != 0) {
-            // The engine talks a lot on its error channel; shown only when a run fails.
-            std::fprintf(stderr, "%s\nrun %d failed (no plugin at " WEBPANEDIR ", or no display?)\n",
-                         run.readAllStandardError().constData(), i + 1);
-            return 1;
+        for (int p = 0; p < 2; ++p) {
+            QProcess run;
+            run.setProcessEnvironment(env);
+            run.start(programs[p], { QStringLiteral("--once") });
+            if (!run.waitForFinished(90000) || run.exitCode() != 0) {
+                // The engine talks a lot on its error channel; shown only when a run fails.
+                std::fprintf(stderr, "%s\n%s failed (no plugin at " WEBPANEDIR ", or no display?)\n",
+                             run.readAllStandardError().constData(), qPrintable(programs[p]));
+                return 1;
+            }
+            const QList<QByteArray> times = run.readAllStandardOutput().trimmed().split(' ');
+            figures[2 * p] << times.value(0).toDouble();
+            figures[2 * p + 1] << times.value(1).toDouble();
         }
-        const QList<QByteArray> figures = run.readAllStandardOutput().trimmed().split(' ');
-        firsts << figures.value(0).toDouble();
-        seconds << figures.value(1).toDouble();
     }
-    std::printf("navigation_runs=%d\nnavigation_first_ms=%.0f\nnavigation_second_ms=%.0f\n", runs, median(firsts),
-                median(seconds));
+    std::printf("%d runs each, alternating\n\n| figure | ratio | measured (median) | baseline (median) |\n"
+                "|---|---|---|---|\n",
+                runs);
+    const char* names[2] = { "first navigation (engine start, page loaded)", "second navigation" };
+    for (int n = 0; n < 2; ++n) {
+        const double pane = median(figures[n]);
+        const double direct = median(figures[n + 2]);
+        std::printf("| %s, pane's plugin vs engine linked directly | %.2f | %.0f ms | %.0f ms |\n", names[n],
+                    pane / direct, pane, direct);
+    }
     return 0;
 }
