@@ -17,7 +17,8 @@ int AddressList::rowCount(const QModelIndex& parent) const
 
 QVariant AddressList::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    // The combo box asks for the invalid index whenever no entry is picked.
+    if (!index.isValid() || index.row() >= m_entries.size())
         return {};
     const addressbook::Entry& entry = m_entries.at(index.row());
     if (role == Qt::DisplayRole || role == Qt::EditRole)
@@ -29,7 +30,7 @@ QVariant AddressList::data(const QModelIndex& index, int role) const
 
 bool AddressList::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() || index.row() >= m_entries.size())
         return false;
     addressbook::Entry& entry = m_entries[index.row()];
     if (role == Qt::DisplayRole || role == Qt::EditRole) {

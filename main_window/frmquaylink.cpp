@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,6 +90,8 @@ void frmquaylink::createcontrols()
     QPalette navy = Text1->palette();
     navy.setColor(QPalette::Base, QColor(0, 0, 64));
     navy.setColor(QPalette::Text, QColor(255, 255, 128));
+    // The square between the scroll bars is theirs, not the bar's blue.
+    navy.setColor(QPalette::Window, QGuiApplication::palette().color(QPalette::Button));
     Text1->setPalette(navy);
 
     cmdtextbox = new PictureButton(notescaption, palette().color(QPalette::Button), this);
