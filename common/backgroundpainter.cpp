@@ -4,6 +4,19 @@
 #include <QPainter>
 #include <QWidget>
 
+QLabel* maketilebox(QWidget& window, const QRect& place)
+{
+    QPalette blue = window.palette();
+    blue.setColor(QPalette::Window, QColor(0, 0, 255));
+    window.setPalette(blue);
+    auto* tilebox = new QLabel(&window);
+    tilebox->setObjectName(QStringLiteral("P1"));
+    tilebox->setGeometry(place);
+    tilebox->setPixmap(QPixmap(QStringLiteral(":/resources/tile.jpg")));
+    tilebox->hide();
+    return tilebox;
+}
+
 QList<QPointF> tilepositions(const QSizeF& surface, const QSizeF& tile)
 {
     QList<QPointF> positions;

@@ -5,7 +5,12 @@
 #include <QSizeF>
 
 class QLabel;
+class QRect;
 class QWidget;
+
+// Gives `window` its blue background colour, which shows only where no tile has been drawn,
+// and makes its tile box: a picture box at `place` holding the tile, never shown.
+QLabel* maketilebox(QWidget& window, const QRect& place);
 
 // Where the tiles go on a surface: rows from the top, tiles from the left, a tile started
 // wherever its top-left corner lies strictly inside the surface. The last row and column

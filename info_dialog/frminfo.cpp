@@ -58,9 +58,6 @@ frminfo::frminfo(DesktopServices& services)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frminfo"));
     setWindowTitle(QStringLiteral("Info"));
-    QPalette blue = palette();
-    blue.setColor(QPalette::Window, QColor(0, 0, 255));
-    setPalette(blue);
     setFont(windowfont());
     // The link goes back to its rest colours when the pointer crosses the bare surface.
     setMouseTracking(true);
@@ -98,10 +95,7 @@ void frminfo::createcontrols()
                             QColor(192, 255, 192), this);
     Label2->setGeometry(twiprect(240, 480, 2415, 495));
 
-    P1 = new QLabel(this);
-    P1->setGeometry(twiprect(2880, -1200, 1500, 1500));
-    P1->setPixmap(QPixmap(QStringLiteral(":/resources/tile.jpg")));
-    P1->hide();
+    P1 = maketilebox(*this, twiprect(2880, -1200, 1500, 1500));
 
     cmdok = new PictureButton(QStringLiteral("OK"), QColor(192, 255, 255), this);
     cmdok->setGeometry(twiprect(3840, 7365, 975, 375));
@@ -114,7 +108,6 @@ void frminfo::createcontrols()
     Label2->setObjectName(QStringLiteral("Label2"));
     cmdok->setObjectName(QStringLiteral("cmdok"));
     Label->setObjectName(QStringLiteral("Label"));
-    P1->setObjectName(QStringLiteral("P1"));
     Label1->setObjectName(QStringLiteral("Label1"));
     Label3->setObjectName(QStringLiteral("Label3"));
     Label4->setObjectName(QStringLiteral("Label4"));

@@ -78,9 +78,6 @@ frminput::frminput(frmquaylink& main, DesktopServices& services)
     // A tool window would not keep the program running on its own once the bar has closed.
     setAttribute(Qt::WA_QuitOnClose);
     setWindowTitle(QStringLiteral("Input"));
-    QPalette blue = palette();
-    blue.setColor(QPalette::Window, QColor(0, 0, 255));
-    setPalette(blue);
     setFont(windowfont());
 
     // Labels first: they lie beneath every box and the button.
@@ -101,10 +98,7 @@ frminput::frminput(frmquaylink& main, DesktopServices& services)
     Command1->setGeometry(twiprect(4920, 600, 855, 300));
     Command1->setFont(layoutfont(QStringLiteral("MS Sans Serif"), 8.25));
 
-    P1 = new QLabel(this);
-    P1->setGeometry(twiprect(3360, -960, 1500, 1500));
-    P1->setPixmap(QPixmap(QStringLiteral(":/resources/tile.jpg")));
-    P1->hide();
+    P1 = maketilebox(*this, twiprect(3360, -960, 1500, 1500));
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
@@ -118,7 +112,6 @@ frminput::frminput(frmquaylink& main, DesktopServices& services)
     Label2->setObjectName(QStringLiteral("Label2"));
     Label3->setObjectName(QStringLiteral("Label3"));
     Label4->setObjectName(QStringLiteral("Label4"));
-    P1->setObjectName(QStringLiteral("P1"));
 
     connect(Command1, &QPushButton::clicked, this, &frminput::Command1_click);
     for (QLineEdit* box : { Text1, Text2, Text3 })

@@ -53,9 +53,6 @@ frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir)
 {
     setObjectName(QStringLiteral("frmquaylink"));
     setWindowTitle(QStringLiteral("Quaylink -- Freeware from ") + webaddresses::makerhost);
-    QPalette blue = palette();
-    blue.setColor(QPalette::Window, QColor(0, 0, 255));
-    setPalette(blue);
     setFont(windowfont());
     createcontrols();
 
@@ -128,10 +125,7 @@ void frmquaylink::createcontrols()
 
     cd = new CommonDialog(this);
 
-    P1 = new QLabel(this);
-    P1->setGeometry(twiprect(960, -240, 1500, 1500));
-    P1->setPixmap(QPixmap(QStringLiteral(":/resources/tile.jpg")));
-    P1->hide();
+    P1 = maketilebox(*this, twiprect(960, -240, 1500, 1500));
 
     for (PictureButton* button : { cmdftp, cmdinfo, cmdopen, cmdadd, cmddelete, cmdtextbox })
         button->setFont(buttonfont());
@@ -145,7 +139,6 @@ void frmquaylink::createcontrols()
     cmdftp->setObjectName(QStringLiteral("cmdftp"));
     cmdinfo->setObjectName(QStringLiteral("cmdinfo"));
     cmdopen->setObjectName(QStringLiteral("cmdopen"));
-    P1->setObjectName(QStringLiteral("P1"));
     cmdadd->setObjectName(QStringLiteral("cmdadd"));
     cmddelete->setObjectName(QStringLiteral("cmddelete"));
     cmdtextbox->setObjectName(QStringLiteral("cmdtextbox"));
