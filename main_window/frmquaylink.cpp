@@ -195,6 +195,7 @@ void frmquaylink::loadurls()
     // A second try follows only the creation of a missing file.
     for (int attempt = 0; attempt < 2; ++attempt) {
         QFile file(urlfile());
+        m_bookunread = false;
         if (file.open(QIODevice::ReadOnly)) {
             QList<addressbook::Entry> entries = addressbook::readentries(file.readAll());
             const QString typed = combourl->currentText();
@@ -204,7 +205,8 @@ void frmquaylink::loadurls()
                 setaddress(typed);
             return;
         }
-        if (file.exists() || file.error() != QFileDevice::OpenError)
+        m_bookunread = file.exists() || file.error() != QFileDevice::OpenError;
+        if (m_bookunread)
             return;
         m_services.msgbox(QStringLiteral("Previous record of FTP addresses -- as ftpurl.txt -- cannot be found or has "
                                          "not been created yet. A new empty record will now be created."),
@@ -229,7 +231,9 @@ QString frmquaylink::saveurls()
         lines.append(addressbook::encode({ combourl->itemText(i), combourl->itemData(i, Qt::UserRole).toByteArray() }));
 
     // A book that is there but could not be read is not in the list: writing the list over
-    // it would lose it.
+    // it would lose it. The reload after a refused save brings it in once it can be read.
+    if (m_bookunread)
+        return QStringLiteral("the address book there could not be read, and saving would replace it");
     QFile current(urlfile());
     if (current.exists() && !current.open(QIODevice::ReadOnly))
         return current.errorString();

@@ -6,7 +6,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -44,6 +46,7 @@ private slots:
     void firststart();
     void loadandsave();
     void delete_();
+    void unreadablebook();
     void enterandfocusnevereditthelist();
     void notesandclosing();
     void opening_data();
@@ -64,7 +67,7 @@ private:
 frmquaylink& tst_frmquaylink::open(const QByteArray& content)
 {
     QFile file(m_dir->filePath(QStringLiteral("ftpurl.txt")));
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+    if (!QFileInfo(file).isDir() && (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()))
         qFatal("cannot write the test's address book");
     file.close();
     m_window = std::make_unique<frmquaylink>(m_services, m_dir->path());
@@ -225,6 +228,26 @@ void tst_frmquaylink::delete_()
     QCOMPARE(file(), QByteArray("ftp://one\r\n\r\nftp://two\r\n"));
     QCOMPARE(window.combourl->currentText(), QString());
     QCOMPARE(m_services.log, (QStringList { goonline, goonline }));
+}
+
+void tst_frmquaylink::unreadablebook()
+{
+    // Found but not readable at load (here a folder in its place): a save would replace the
+    // addresses the list never got, so it is refused until a reload can read them.
+    QVERIFY(QDir(m_dir->path()).mkdir("ftpurl.txt"));
+    frmquaylink& window = open({});
+    QVERIFY(QDir(m_dir->path()).rmdir("ftpurl.txt"));
+    QFile book(m_dir->filePath("ftpurl.txt"));
+    QVERIFY(book.open(QIODevice::WriteOnly) && book.write("ftp://kept\r\n") == 12);
+    book.close();
+    type(QStringLiteral("ftp://new"));
+    window.cmdadd->click();
+    QCOMPARE(file(), QByteArray("ftp://kept\r\n"));
+    QCOMPARE(items(), QStringList { "ftp://kept" });
+    QCOMPARE(window.combourl->currentText(), QStringLiteral("ftp://new"));
+    QVERIFY(m_services.log.value(0).startsWith("ask [The address book could not be saved to " + m_dir->path()));
+    window.cmdadd->click();
+    QCOMPARE(file(), QByteArray("ftp://kept\r\nftp://new\r\n"));
 }
 
 void tst_frmquaylink::enterandfocusnevereditthelist()
