@@ -34,34 +34,14 @@ QLabel* makelabel(const QString& caption, const QRect& place, QWidget* parent)
 // handler would connect to the wrong host and send it the credentials.
 QString escapecredential(const QString& field)
 {
+    static const QString reserved = QStringLiteral("%:@/?#\\");
     QString escaped;
     escaped.reserve(field.size());
     for (const QChar c : field) {
-        switch (c.unicode()) {
-        case '%':
-            escaped += QLatin1String("%25");
-            break;
-        case ':':
-            escaped += QLatin1String("%3A");
-            break;
-        case '@':
-            escaped += QLatin1String("%40");
-            break;
-        case '/':
-            escaped += QLatin1String("%2F");
-            break;
-        case '?':
-            escaped += QLatin1String("%3F");
-            break;
-        case '#':
-            escaped += QLatin1String("%23");
-            break;
-        case '\\':
-            escaped += QLatin1String("%5C");
-            break;
-        default:
+        if (reserved.contains(c))
+            escaped += QLatin1Char('%') + QString::number(c.unicode(), 16).toUpper();
+        else
             escaped += c;
-        }
     }
     return escaped;
 }

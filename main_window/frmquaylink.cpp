@@ -198,11 +198,8 @@ void frmquaylink::loadurls()
         m_bookunread = false;
         if (file.open(QIODevice::ReadOnly)) {
             QList<addressbook::Entry> entries = addressbook::readentries(file.readAll());
-            const QString typed = combourl->currentText();
+            // Appending picks nothing and leaves the edit text alone: the combo has a placeholder.
             static_cast<AddressList*>(combourl->model())->append(std::move(entries));
-            // Filling the list picks nothing and leaves the edit text alone.
-            if (combourl->currentIndex() != -1 || combourl->currentText() != typed)
-                setaddress(typed);
             return;
         }
         m_bookunread = file.exists() || file.error() != QFileDevice::OpenError;
