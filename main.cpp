@@ -6,6 +6,7 @@
 
 int main(int argc, char* argv[])
 {
+    QtDesktopServices::chooseplatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaylink"));
     substitutefonts();

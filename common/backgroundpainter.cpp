@@ -6,9 +6,6 @@
 
 QLabel* maketilebox(QWidget& window, const QRect& place)
 {
-    QPalette blue = window.palette();
-    blue.setColor(QPalette::Window, QColor(0, 0, 255));
-    window.setPalette(blue);
     auto* tilebox = new QLabel(&window);
     tilebox->setObjectName(QStringLiteral("P1"));
     tilebox->setGeometry(place);
@@ -34,6 +31,9 @@ void paintbackground(QWidget& window, const QLabel& tilebox)
     const QPixmap picture = tilebox.pixmap();
     const QSizeF tile = tilebox.size();
     QPainter painter(&window);
+    // Painted rather than set as the window's palette colour, which every text box and list
+    // would inherit for its frame.
+    painter.fillRect(window.rect(), QColor(0, 0, 255));
     for (const QPointF& at : tilepositions(window.size(), tile))
         painter.drawPixmap(QRectF(at, tile), picture, QRectF(picture.rect()));
 }

@@ -8,8 +8,7 @@ class QLabel;
 class QRect;
 class QWidget;
 
-// Gives `window` its blue background colour, which shows only where no tile has been drawn,
-// and makes its tile box: a picture box at `place` holding the tile, never shown.
+// Makes the tile box of `window`: a picture box at `place` holding the tile, never shown.
 QLabel* maketilebox(QWidget& window, const QRect& place);
 
 // Where the tiles go on a surface: rows from the top, tiles from the left, a tile started
@@ -17,6 +16,7 @@ QLabel* maketilebox(QWidget& window, const QRect& place);
 // may reach past the edges; the window clips them. A tile with no area gives no tiles.
 QList<QPointF> tilepositions(const QSizeF& surface, const QSizeF& tile);
 
-// Covers the whole of `window` with copies of the picture held by its hidden tile box.
-// Called from the window's paint handler.
+// Covers the whole of `window` with copies of the picture held by its hidden tile box, over
+// the window's pure blue, which shows only where no tile is drawn. Called from the window's
+// paint handler.
 void paintbackground(QWidget& window, const QLabel& tilebox);

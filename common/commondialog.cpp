@@ -48,6 +48,8 @@ QStringList CommonDialog::namefilters(const QString& filter)
 bool CommonDialog::ShowOpen()
 {
     QFileDialog dialog(m_owner);
+    // Modal to its owner only: an open login or info dialog goes on answering.
+    dialog.setWindowModality(Qt::WindowModal);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // The list shows the filter as written; the patterns after it are what matches.
     dialog.setOption(QFileDialog::HideNameFilterDetails);

@@ -7,6 +7,11 @@
 class QtDesktopServices : public DesktopServices
 {
 public:
+    // Picks the window system the bar runs on; call before the application object is made.
+    // On a Wayland desktop no client may keep itself on top or choose its place, so the bar
+    // goes through XWayland there, unless the user has named a platform.
+    static void chooseplatform();
+
     void shellopen(QWidget* owner, const QString& address, const QString& parameters,
                    const QString& directory) override;
     void navigate(WebBrowserHost& pane, const QString& url) override;

@@ -28,3 +28,8 @@ void QtDesktopServices::shellopen(QWidget* owner, const QString& address, const 
     win32shell::open(handle, file.c_str(), parameters.isNull() ? nullptr : params.c_str(),
                      directory.isNull() ? nullptr : dir.c_str());
 }
+
+void QtDesktopServices::chooseplatform()
+{
+    // Windows has one window system.
+}

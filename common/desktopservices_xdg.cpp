@@ -9,3 +9,11 @@ void QtDesktopServices::shellopen(QWidget*, const QString& address, const QStrin
 {
     QProcess::startDetached(QStringLiteral("xdg-open"), { address }, directory);
 }
+
+void QtDesktopServices::chooseplatform()
+{
+    const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
+    if (wayland && qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}

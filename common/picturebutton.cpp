@@ -10,6 +10,8 @@ PictureButton::PictureButton(const QString& caption, const QColor& face, QWidget
     , m_face(face)
     , m_picture(QStringLiteral(":/resources/buttonface.jpg"))
 {
+    // A button that holds the focus is pressed by Enter as well as by the space bar.
+    setAutoDefault(true);
 }
 
 void PictureButton::paintEvent(QPaintEvent*)

@@ -8,6 +8,7 @@
 #include <QPluginLoader>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 // The build passes the plugin's file name and its installed place relative to the executable.
 #ifndef QUAYLINK_WEBPANE_FILE
@@ -42,6 +43,8 @@ void ensuresharecontext()
 }
 
 } // namespace
+
+WebBrowserHost::~WebBrowserHost() = default;
 
 WebBrowserHost::WebBrowserHost(QWidget* parent)
     : QWidget(parent)
@@ -89,17 +92,31 @@ void WebBrowserHost::loadpane()
         auto* pane = qobject_cast<WebPane*>(loader.instance());
         if (!pane)
             continue;
-        m_view = pane->createview(this);
+        // The page view draws through OpenGL. Put into the bar, it would make Qt create the
+        // bar's native window anew, as an OpenGL one: a flicker, a new taskbar entry, and a
+        // window that the window manager and other tools no longer know. So the view gets a
+        // native window of its own, made OpenGL from the start, set into the pane.
+        auto holder = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
+        m_view = pane->createview(holder.get());
         if (!m_view)
             return;
         m_pane = pane;
-        auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_view);
-        m_view->show();
-        setFocusProxy(m_view);
+        auto* inner = new QVBoxLayout(holder.get());
+        inner->setContentsMargins(0, 0, 0, 0);
+        inner->addWidget(m_view);
+        // Loading makes the engine add its drawing surface to the view, which decides the
+        // kind of window the holder gets.
         m_pane->navigate(m_view, m_pending);
         m_pending.clear();
+        holder->winId();
+        QWidget* container = QWidget::createWindowContainer(holder->windowHandle(), this);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(container);
+        container->show();
+        holder->show();
+        setFocusProxy(container);
+        m_holder = std::move(holder);
         return;
     }
 }

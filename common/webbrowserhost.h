@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 
 class WebPane;
 
@@ -13,6 +14,7 @@ class WebBrowserHost : public QWidget
     Q_OBJECT
 public:
     explicit WebBrowserHost(QWidget* parent);
+    ~WebBrowserHost() override;
 
     // Starts loading `url` and returns at once. The first call only notes the address: the
     // plugin loads as soon as the caller has returned to the event loop, so that whatever
@@ -35,6 +37,7 @@ private:
 
     QStringList m_plugindirs;
     WebPane* m_pane = nullptr;
+    std::unique_ptr<QWidget> m_holder; // the page view's own window, set into the pane
     QWidget* m_view = nullptr;
     QString m_pending; // the latest address asked for while the plugin was not yet loaded
     bool m_loadasked = false;

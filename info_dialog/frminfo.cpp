@@ -63,15 +63,16 @@ frminfo::frminfo(DesktopServices& services)
     setMouseTracking(true);
     createcontrols();
 
+    load();
+    // Opened without an owner, so centred on the screen; the frame is not known before the
+    // window manager has it, so the client area is what is centred. Only now: keeping the
+    // window on top sets its flags anew, which would drop a place given before.
     QRect client = twiprect(0, 0, 8505, 7860);
     setFixedSize(client.size());
-    // Opened without an owner, so centred on the screen; the frame is not known before the
-    // window manager has it, so the client area is what is centred.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         client.moveCenter(screen->geometry().center());
         setGeometry(client);
     }
-    load();
 }
 
 void frminfo::createcontrols()

@@ -25,6 +25,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <QSessionManager>
 #include <limits>
 
 #include <cerrno>
@@ -63,6 +64,8 @@ frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir)
     const QRect client = twiprect(5580, 330, 5340, collapsedheight - frameheight);
     setGeometry(client);
     setouterheight(collapsedheight);
+    // Qt closes no window when the session ends; logging off closes the bar as its close box does.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &frmquaylink::commitdata);
 }
 
 frmquaylink::~frmquaylink() = default;
@@ -87,8 +90,6 @@ void frmquaylink::createcontrols()
     QPalette navy = Text1->palette();
     navy.setColor(QPalette::Base, QColor(0, 0, 64));
     navy.setColor(QPalette::Text, QColor(255, 255, 128));
-    // The square between the scroll bars is theirs, not the bar's blue.
-    navy.setColor(QPalette::Window, QGuiApplication::palette().color(QPalette::Button));
     Text1->setPalette(navy);
 
     cmdtextbox = new PictureButton(notescaption, palette().color(QPalette::Button), this);
@@ -158,7 +159,11 @@ void frmquaylink::createcontrols()
         if (combourl->currentIndex() != -1)
             setaddress(text);
     });
-    combourl->lineEdit()->installEventFilter(this);
+    // Keys reach the combo box itself, which hands them to its field by a direct call.
+    combourl->installEventFilter(this);
+    // The control first in the tab order holds the focus when the window first shows; Qt
+    // would give it to the first control made.
+    combourl->setFocus();
 }
 
 QString frmquaylink::urlfile() const
@@ -329,7 +334,7 @@ void frmquaylink::combourl_keypress(int& keyascii)
 
 bool frmquaylink::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == combourl->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == combourl && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             int keyascii = 13;
@@ -394,4 +399,16 @@ void frmquaylink::closeEvent(QCloseEvent* event)
     if (m_frminfo)
         m_frminfo->close();
     event->accept();
+}
+
+void frmquaylink::commitdata(QSessionManager& manager)
+{
+    const bool asks = !Text1->toPlainText().isEmpty();
+    // A session that may not wait for an answer ends the bar as it is.
+    if (asks && !manager.allowsInteraction())
+        return;
+    if (!close())
+        manager.cancel();
+    if (asks)
+        manager.release();
 }

@@ -9,6 +9,7 @@ class PictureButton;
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
+class QSessionManager;
 class WebBrowserHost;
 class frminfo;
 class frminput;
@@ -68,6 +69,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void commitdata(QSessionManager& manager);
     void createcontrols();
     void setouterheight(int twips);
     void afterbookchange(const QString& error, const QString& typed);
