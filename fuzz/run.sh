@@ -2,7 +2,8 @@
 # Runs the address-book fuzz target for a bounded time.
 #   fuzz/run.sh FUZZER SECONDS WORKDIR
 # New inputs go to WORKDIR/corpus (the seeds in fuzz/corpus stay as committed); a failing
-# input is left in WORKDIR as crash-*, leak-* or timeout-*.
+# input is left in WORKDIR as crash-*, leak-* or timeout-*. A finding exits with 1, not
+# libFuzzer's 77, which CTest would take for "skipped".
 fuzzer=$1 seconds=${2:-60} work=${3:-fuzz-work}
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "$fuzzer" ] || [ ! -x "$fuzzer" ]; then
@@ -11,5 +12,5 @@ if [ -z "$fuzzer" ] || [ ! -x "$fuzzer" ]; then
 fi
 mkdir -p "$work/corpus"
 cd "$work" || exit 1
-exec "$fuzzer" -max_total_time="$seconds" -timeout=5 -max_len=65536 -print_final_stats=1 \
+exec "$fuzzer" -max_total_time="$seconds" -timeout=5 -max_len=65536 -print_final_stats=1 -error_exitcode=1 \
     corpus "$here/corpus"

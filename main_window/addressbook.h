@@ -7,7 +7,7 @@
 
 // The address book file, ftpurl.txt: one address per line, CR LF after every line, 8-bit
 // text in the system's encoding, no header. These functions only turn bytes into entries
-// and back; opening and writing the file is the main window's business.
+// and back; BookFile reads and writes the file.
 namespace addressbook
 {
 

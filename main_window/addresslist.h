@@ -14,6 +14,7 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     void append(QList<addressbook::Entry> entries);
+    const QList<addressbook::Entry>& entries() const { return m_entries; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

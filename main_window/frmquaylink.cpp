@@ -17,19 +17,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QSessionManager>
 #include <limits>
-
-#include <cerrno>
-#include <cstring>
 
 namespace
 {
@@ -51,6 +46,7 @@ frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir)
                   | Qt::WindowCloseButtonHint)
     , m_services(services)
     , m_appdir(appdir)
+    , m_book(urlfile())
 {
     setObjectName(QStringLiteral("frmquaylink"));
     setWindowTitle(QStringLiteral("Quaylink -- Freeware from ") + webaddresses::makerhost);
@@ -199,17 +195,13 @@ void frmquaylink::loadurls()
 {
     // A second try follows only the creation of a missing file.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        QFile file(urlfile());
-        m_bookunread = false;
-        if (file.open(QIODevice::ReadOnly)) {
-            QList<addressbook::Entry> entries = addressbook::readentries(file.readAll());
+        bool missing = false;
+        QList<addressbook::Entry> entries = m_book.load(&missing);
+        if (!missing) {
             // Appending picks nothing and leaves the edit text alone: the combo has a placeholder.
             static_cast<AddressList*>(combourl->model())->append(std::move(entries));
             return;
         }
-        m_bookunread = file.exists() || file.error() != QFileDevice::OpenError;
-        if (m_bookunread)
-            return;
         m_services.msgbox(QStringLiteral("Previous record of FTP addresses -- as ftpurl.txt -- cannot be found or has "
                                          "not been created yet. A new empty record will now be created."),
                           DesktopServices::OkOnly);
@@ -220,48 +212,12 @@ void frmquaylink::loadurls()
 
 bool frmquaylink::createurlfile(const QString& path)
 {
-    QFile file(path);
-    // A new book may come to hold passwords: only its owner reads it.
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return BookFile(path).create();
 }
 
 QString frmquaylink::saveurls()
 {
-    QList<QByteArray> lines;
-    lines.reserve(combourl->count());
-    for (int i = 0; i < combourl->count(); ++i)
-        lines.append(addressbook::encode({ combourl->itemText(i), combourl->itemData(i, Qt::UserRole).toByteArray() }));
-
-    // A book that is there but could not be read is not in the list: writing the list over
-    // it would lose it. The reload after a refused save brings it in once it can be read.
-    if (m_bookunread)
-        return QStringLiteral("the address book there could not be read, and saving would replace it");
-    QFile current(urlfile());
-    if (current.exists() && !current.open(QIODevice::ReadOnly))
-        return current.errorString();
-    current.close();
-
-    // Written aside and put in place whole: the file holds the old book or the new one,
-    // never a part of either.
-    QSaveFile file(urlfile());
-    const bool existed = QFile::exists(urlfile());
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (!existed)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray content = addressbook::writelines(lines);
-    // Qt takes a write that a full disk or a size limit cuts short for a success, and would
-    // put the cut book in place: count the bytes.
-    errno = 0;
-    if (file.write(content) != content.size() || !file.flush()) {
-        // The system's reason, such as "File too large", says more than Qt's "Unknown error".
-        const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return m_book.save(static_cast<AddressList*>(combourl->model())->entries());
 }
 
 void frmquaylink::afterbookchange(const QString& error, const QString& typed)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookfile.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -79,7 +81,5 @@ private:
     const QString m_appdir;
     QPointer<frminput> m_frminput;
     QPointer<frminfo> m_frminfo;
-    // The last load found ftpurl.txt but could not read it: the list lacks its addresses, and
-    // saving the list would replace them.
-    bool m_bookunread = false;
+    BookFile m_book; // ftpurl.txt
 };

@@ -1,13 +1,9 @@
-// Child process of tst_crashsafety: two windows on the same ftpurl.txt, each holding a
-// different large book, save in turn through the window's own saveurls until the process is
-// killed. Once warmed up it prints how long one save takes, in microseconds, so the test can
-// aim its kills at the saves.
+// Child process of tst_crashsafety: saves two different large books in turn to DIR/ftpurl.txt
+// through BookFile until it is killed. Once warmed up it prints how long one save takes, in
+// microseconds, so the test can aim its kills at the saves.
 #include "bigbook.h"
-#include "fakedesktopservices.h"
-#include "main_window/frmquaylink.h"
+#include "main_window/bookfile.h"
 
-#include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -15,20 +11,17 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
     if (argc != 3)
         return 2;
-    FakeDesktopServices services;
-    const QString appdir = QString::fromLocal8Bit(argv[1]);
-    frmquaylink windows[] = { { services, appdir }, { services, appdir } };
-    for (int i = 0; i < 2; ++i) {
-        windows[i].combourl->clear();
-        windows[i].combourl->addItems(bigbook("ab"[i], std::atoi(argv[2])));
-    }
+    const BookFile file(QString::fromLocal8Bit(argv[1]) + QStringLiteral("/ftpurl.txt"));
+    QList<addressbook::Entry> books[2];
+    for (int i = 0; i < 2; ++i)
+        for (const QString& text : bigbook("ab"[i], std::atoi(argv[2])))
+            books[i].append({ text, {} });
     QElapsedTimer timer;
     timer.start();
     for (int save = 0;; ++save) {
-        const QString error = windows[save % 2].saveurls();
+        const QString error = file.save(books[save % 2]);
         if (!error.isEmpty()) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
             return 1;

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "addressbook.h"
+
+#include <QString>
+
+// ftpurl.txt on disk: reading it whole, creating it empty and replacing it whole. No
+// widgets; the window's loadurls, saveurls and createurlfile go through it.
+class BookFile
+{
+public:
+    explicit BookFile(QString path);
+
+    const QString& path() const { return m_path; }
+
+    // The book's entries. `missing` tells whether there was no file at all, so that the
+    // caller can say so and create one. A file that is there but cannot be read gives no
+    // entries, and saves are refused until a load reads it.
+    QList<addressbook::Entry> load(bool* missing = nullptr);
+
+    // A new empty book, or the book cut to 0 bytes; false when it could not be made.
+    bool create() const;
+
+    // Replaces the file with `entries`, whole or not at all: the reason it failed, or an
+    // empty string.
+    QString save(const QList<addressbook::Entry>& entries) const;
+
+private:
+    QString m_path;
+    // The last load found the file but could not read it: saving would replace addresses
+    // the caller never saw.
+    bool m_unread = false;
+};
