@@ -1,0 +1,433 @@
+// The three windows driven as a user drives them: keys to the active window, clicks at a
+// control's place. The desktop is the recording fake; ftpurl.txt is a real file.
+#include "common/desktopservices_qt.h"
+#include "common/fonts.h"
+#include "common/picturebutton.h"
+#include "fakedesktopservices.h"
+#include "info_dialog/frminfo.h"
+#include "main_window/addressbook.h"
+#include "main_window/frmquaylink.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSessionManager>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+namespace
+{
+
+const QString goonline = QStringLiteral("ask [Do you wish to go online?] 20 [Warning]");
+const QString noteswarning = QStringLiteral("ask [You have input some text in the scrathboard which you may want to "
+                                            "note. Do you wish to exit now?] 20 [Warning]");
+
+QWidget* shown(const QString& name)
+{
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == name && top->isVisible())
+            return top;
+    return nullptr;
+}
+
+void clickat(QWidget* control, QPoint at)
+{
+    QTest::mouseClick(control->window()->windowHandle(), Qt::LeftButton, {}, control->mapTo(control->window(), at));
+}
+
+// User steps separated by "|": a key to the active window ("Enter", "Tab", "Down", "F4"),
+// "type:TEXT" into the focused control, "click:NAME" at the middle of a shown control, or
+// "pick:N" in the bar's dropped list.
+void steps(const QString& list)
+{
+    const QMap<QString, Qt::Key> keys { { "Enter", Qt::Key_Return },
+                                        { "Tab", Qt::Key_Tab },
+                                        { "Down", Qt::Key_Down },
+                                        { "F4", Qt::Key_F4 } };
+    for (const QString& step : list.split('|', Qt::SkipEmptyParts)) {
+        const QString arg = step.section(':', 1);
+        QWidget* control = nullptr;
+        if (step.startsWith("type:")) {
+            QTest::keyClicks(QApplication::focusWidget(), arg);
+        } else if (step.startsWith("pick:")) {
+            QAbstractItemView* list = shown("frmquaylink")->findChild<QComboBox*>()->view();
+            QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+            clickat(list->viewport(), list->visualRect(list->model()->index(arg.toInt(), 0)).center());
+        } else if (step.startsWith("click:")) {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->isVisible() && !control)
+                    control = top->findChild<QWidget*>(arg);
+            QVERIFY2(control, qPrintable(step));
+            clickat(control, control->rect().center());
+        } else {
+            QVERIFY2(keys.contains(step), qPrintable(step));
+            QTest::keyClick(QGuiApplication::focusWindow(), keys[step]);
+        }
+        QTest::qWait(0);
+        if (QWidget* active = QApplication::activeWindow())
+            QVERIFY(QTest::qWaitForWindowActive(active));
+    }
+}
+
+} // namespace
+
+class tst_windows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(), m_services = {}; }
+    void cleanup() { m_bar.reset(), qDeleteAll(QApplication::topLevelWidgets()); }
+    void layout_data();
+    void layout();
+    void focus_data();
+    void focus();
+    void opening_data();
+    void opening();
+    void book_data();
+    void book();
+    void notesandclosing();
+    void background();
+    void infodialog();
+    void uploadpane();
+    void questionbox();
+
+private:
+    frmquaylink& start(const QByteArray& content = "ftp://a\r\nftp://b c\r\n");
+    QByteArray file() const;
+    QString log(); // what the desktop was asked since the last look, in brief
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    FakeDesktopServices m_services;
+    std::unique_ptr<frmquaylink> m_bar;
+};
+
+// A null `content` leaves no book; "(folder)" puts a folder in its place: found, not readable.
+frmquaylink& tst_windows::start(const QByteArray& content)
+{
+    QFile book(m_dir->filePath("ftpurl.txt"));
+    if (content == "(folder)")
+        QDir(m_dir->path()).mkdir("ftpurl.txt");
+    else if (!content.isNull() && (!book.open(QIODevice::WriteOnly) || book.write(content) != content.size()))
+        qFatal("cannot write the test's address book");
+    book.close();
+    m_bar = std::make_unique<frmquaylink>(m_services, m_dir->path());
+    m_bar->show();
+    if (!QTest::qWaitForWindowActive(m_bar.get()))
+        qFatal("the bar did not become active");
+    return *m_bar;
+}
+
+QByteArray tst_windows::file() const
+{
+    QFile file(m_dir->filePath("ftpurl.txt"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+QString tst_windows::log()
+{
+    QStringList brief = std::exchange(m_services.log, {});
+    return brief.replaceInStrings(goonline, "ask")
+        .replaceInStrings("navigate [http://www.tarnholt.example/ads/ads.asp]", "ad")
+        .replaceInStrings("navigate [http://ads.example.com/ads.asp]", "placeholder")
+        .replaceInStrings(" [] [" + m_dir->path() + ']', "")
+        .join('|');
+}
+
+void tst_windows::layout_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control"); // empty: the window's client area
+    QTest::addColumn<QRect>("place");
+    // The layouts' twips divided by 15, rounded.
+    const QList<std::tuple<const char*, const char*, QRect>> rows {
+        { "frmquaylink", "", { 372, 22, 356, 104 } },  { "frmquaylink", "combourl", { 2, 82, 352, 21 } },
+        { "frmquaylink", "cmdftp", { 1, 67, 53, 16 } }, { "frmquaylink", "cmdinfo", { 327, 67, 28, 16 } },
+        { "frmquaylink", "cmdopen", { 55, 67, 78, 16 } }, { "frmquaylink", "P1", { 64, -16, 100, 100 } },
+        { "frmquaylink", "cmdadd", { 211, 67, 62, 16 } }, { "frmquaylink", "cmddelete", { 134, 67, 76, 16 } },
+        { "frmquaylink", "cmdtextbox", { 274, 67, 52, 16 } }, { "frmquaylink", "Text1", { 0, 104, 359, 97 } },
+        { "frmquaylink", "WebBrowser1", { 2, 0, 352, 65 } }, { "frminput", "", { 223, 266, 396, 105 } },
+        { "frminput", "Text1", { 78, 7, 129, 19 } },      { "frminput", "Label1", { 16, 13, 49, 17 } },
+        { "frminput", "Text2", { 80, 35, 129, 19 } },     { "frminput", "Text3", { 78, 80, 313, 19 } },
+        { "frminput", "Label2", { 16, 41, 65, 17 } },     { "frminput", "Command1", { 328, 40, 57, 20 } },
+        { "frminput", "Label3", { 16, 85, 65, 17 } },     { "frminput", "Label4", { 112, 64, 217, 33 } },
+        { "frminput", "P1", { 224, -64, 100, 100 } },     { "frminfo", "Label2", { 16, 32, 161, 33 } },
+        { "frminfo", "cmdok", { 256, 491, 65, 25 } },     { "frminfo", "Label", { 16, 104, 545, 377 } },
+        { "frminfo", "P1", { 192, -80, 100, 100 } },      { "frminfo", "Label1", { 184, 8, 365, 57 } },
+        { "frminfo", "Label3", { 16, 72, 529, 25 } },     { "frminfo", "Label4", { 16, 8, 161, 25 } },
+    };
+    for (const auto& [window, control, place] : rows)
+        QTest::addRow("%s %s", window, control) << window << control << place;
+}
+
+void tst_windows::layout()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QRect, place);
+    start();
+    steps("click:cmdftp|click:cmdinfo");
+    QWidget* top = shown(window);
+    QCOMPARE(control.isEmpty() ? top->geometry() : top->findChild<QWidget*>(control)->geometry(), place);
+    // The info dialog is centred on the screen, and text boxes keep the system's frame.
+    QCOMPARE(shown("frminfo")->geometry().center(), top->screen()->geometry().center());
+    QCOMPARE(shown("frminfo")->size(), QSize(567, 524));
+    for (QLineEdit* box : shown("frminput")->findChildren<QLineEdit*>())
+        QCOMPARE(box->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
+}
+
+void tst_windows::focus_data()
+{
+    QTest::addColumn<QString>("open");
+    QTest::addColumn<QString>("order"); // the focus when the window shows, then after each Tab
+    QTest::newRow("bar") << "" << "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox Text1 WebBrowser1 combourl";
+    QTest::newRow("login") << "click:cmdftp" << "Text1 Text2 Text3 Command1 Text1";
+    QTest::newRow("info") << "click:cmdinfo" << "cmdok cmdok";
+}
+
+void tst_windows::focus()
+{
+    QFETCH(QString, open);
+    QFETCH(QString, order);
+    start();
+    steps(open);
+    QStringList seen { QApplication::focusWidget()->objectName() };
+    while (seen.size() < order.count(' ') + 1) {
+        steps("Tab");
+        seen << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(seen.join(' '), order);
+}
+
+void tst_windows::opening_data()
+{
+    // Steps, the answer to the go-online prompt (y or n), what the desktop was asked, the
+    // bar's address afterwards, and the windows shown then, if more than the bar.
+    QTest::addColumn<QStringList>("row");
+    const QString login = "click:cmdftp|type:u@x|Tab|type:p|Tab|type:h";
+    const QString loggedin = "ask|placeholder|open frminput [ftp://u%40x:p@h]";
+    const QList<std::pair<const char*, QStringList>> rows {
+        { "typed, Enter", { "type:ftp://x:y@z|Enter", "y", "ask|ad|open frmquaylink [ftp://x:y@z]", "ftp://x:y@z" } },
+        { "saved address typed, Enter: asked once", { "type:ftp://a|Enter", "n", "ask", "ftp://a" } },
+        { "nothing typed, Enter", { "Enter", "y", "", "" } },
+        { "arrow key picks", { "Down", "y", "ask|ad|open frmquaylink [ftp://a]", "ftp://a" } },
+        { "dropped list, No", { "F4|pick:1", "n", "ask", "ftp://b c" } },
+        { "Tab to Go, Enter", { "type:ftp://x|Tab|Enter", "y", "placeholder|open frmquaylink [ftp://x]", "ftp://x" } },
+        { "Go with blanks", { "type:   |click:cmdftp", "y", "placeholder|open frmquaylink [   ]", "   " } },
+        { "Go with nothing: login", { "click:cmdftp", "y", "", "", "frminput" } },
+        { "login, Tab to OK, Enter", { login + "|Tab|Enter", "y", loggedin, "ftp://u%40x:p@h" } },
+        { "login, OK clicked", { login + "|click:Command1", "y", loggedin, "ftp://u%40x:p@h" } },
+        { "login, Enter in the site, No", { login + "|Enter", "n", "ask", "ftp://u%40x:p@h" } },
+        { "login, Enter in the user ID", { "click:cmdftp|type:u|Enter", "n", "ask", "ftp://u:@" } },
+        { "login, what would end a field",
+          { "click:cmdftp|type:%:@/?#\\|Tab|type: p@s:/w |Tab|type:h:21/d?x#y|Enter", "n", "ask",
+            "ftp://%25%3A%40%2F%3F%23%5C: p%40s%3A%2Fw @h:21/d?x#y" } },
+        { "info, Enter", { "click:cmdinfo|Enter", "n", "ontop frminfo", "" } },
+        { "info, the link", { "click:cmdinfo|click:Label1", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null", "" } },
+    };
+    for (const auto& [name, row] : rows)
+        QTest::newRow(name) << row;
+}
+
+void tst_windows::opening()
+{
+    QFETCH(QStringList, row);
+    frmquaylink& bar = start();
+    m_services.log.clear();
+    m_services.answers = { row[1] == "y" ? DesktopServices::Yes : DesktopServices::No };
+    steps(row[0]);
+    QCOMPARE(log(), row[2]);
+    QCOMPARE(bar.combourl->currentText(), row[3]);
+    QTRY_COMPARE(bool(shown("frminput")) + bool(shown("frminfo")), int(row.size() > 4));
+    // Opening never touches the book.
+    QCOMPARE(bar.combourl->count(), 2);
+    QCOMPARE(file(), "ftp://a\r\nftp://b c\r\n");
+}
+
+void tst_windows::book_data()
+{
+    // The book at start, steps (any prompt answered No), the file afterwards, the bar's
+    // address afterwards, and what the desktop was asked.
+    QTest::addColumn<QStringList>("row");
+    const QString two = "ftp://one\r\nftp://two\r\nftp://one\r\n";
+    const QList<std::pair<const char*, QStringList>> rows {
+        { "Save Url adds the text as typed, lines kept as read",
+          { "ftp://a\r\n\r\n b \rlf\nin", "type:  ftp://a  |click:cmdadd", "ftp://a\r\n\r\n b \r\nlf\nin\r\n  ftp://a  \r\n", "", "" } },
+        { "Save Url twice the same", { "ftp://a", "type:ftp://a|click:cmdadd", "ftp://a\r\nftp://a\r\n", "", "" } },
+        { "Delete Url takes the picked one of two equal", { two, "F4|pick:2|click:cmddelete", "ftp://one\r\nftp://two\r\n", "", "ask" } },
+        { "typed over a picked entry: nothing deleted", { two, "F4|pick:1|type:x|click:cmddelete", two, "", "ask" } },
+        { "nothing typed: nothing written", { "ftp://a", "click:cmdadd|click:cmddelete", "ftp://a", "", "" } },
+        { "a book that could not be read is not replaced",
+          { "(folder)", "type:ftp://new|click:cmdadd", "(none)", "ftp://new",
+            "ask [The address book could not be saved to DIR/ftpurl.txt: the address book there could not be "
+            "read, and saving would replace it] 0 null" } },
+        { "no book: a notice before the bar shows, then an empty book",
+          { QString(), "", "", "",
+            "ontop frmquaylink|ask [Previous record of FTP addresses -- as ftpurl.txt -- cannot be found or has not "
+            "been created yet. A new empty record will now be created.] 0 null" } },
+    };
+    for (const auto& [name, row] : rows)
+        QTest::newRow(name) << row;
+}
+
+void tst_windows::book()
+{
+    QFETCH(QStringList, row);
+    frmquaylink& bar = start(row[0].isNull() ? QByteArray() : row[0].toUtf8());
+    if (!row[0].isNull())
+        m_services.log.clear();
+    steps(row[1]);
+    QCOMPARE(file(), row[2].toUtf8());
+    QCOMPARE(bar.combourl->currentText(), row[3]);
+    QCOMPARE(bar.combourl->currentIndex(), -1);
+    QCOMPARE(log(), row[4].replace("DIR", m_dir->path()));
+    // The list is what the file holds, read back after the save.
+    QCOMPARE(bar.combourl->count(), row[2] == "(none)" ? 0 : addressbook::readlines(row[2].toUtf8()).size());
+}
+
+void tst_windows::notesandclosing()
+{
+    frmquaylink& bar = start();
+    steps("type:typed|click:cmdtextbox|click:Text1|type: |Enter");
+    QCOMPARE(bar.size(), QSize(356, 198));
+    steps("click:cmdtextbox");
+    QCOMPARE(bar.size(), QSize(356, 104));
+    QCOMPARE(bar.cmdtextbox->text(), "Notes");
+
+    // Notes of blanks count. No keeps everything, and asks again next time. A log-off that
+    // may not wait for an answer leaves the bar as it is.
+    auto* session = qApp->findChild<QSessionManager*>();
+    QVERIFY(session && !session->allowsInteraction());
+    m_services.log.clear();
+    m_services.answers = { DesktopServices::No, DesktopServices::No };
+    QVERIFY(!bar.close() && !bar.close());
+    emit qApp->commitDataRequest(*session);
+    QVERIFY(bar.isVisible());
+    QCOMPARE(bar.Text1->toPlainText(), " \n");
+    QCOMPARE(bar.combourl->currentText(), "typed");
+    QCOMPARE(m_services.log, QStringList(2, noteswarning));
+
+    // Yes closes the login dialog with the bar.
+    steps("click:combourl");
+    QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_A, Qt::ControlModifier);
+    steps("type:\b|click:cmdftp");
+    QVERIFY(shown("frminput"));
+    m_services.answers = { DesktopServices::Yes };
+    QVERIFY(bar.close());
+    QTRY_VERIFY(!shown("frminput"));
+    QCOMPARE(file(), "ftp://a\r\nftp://b c\r\n");
+
+    // With empty notes a log-off closes the bar at once, an open dialog stays, and the
+    // program goes on until that dialog closes too. Qt decides that only in its event loop.
+    frmquaylink& second = start();
+    steps("click:cmdftp");
+    QSignalSpy lastclosed(qApp, &QGuiApplication::lastWindowClosed);
+    m_services.log.clear();
+    emit qApp->commitDataRequest(*session);
+    QVERIFY(!second.isVisible() && m_services.log.isEmpty());
+    QTimer::singleShot(0, shown("frminput"), &QWidget::close);
+    QTimer::singleShot(5000, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    QCOMPARE(lastclosed.size(), 1);
+}
+
+void tst_windows::background()
+{
+    // Bare surface between the bar's controls shows the tile, on a grid from the corner.
+    const QImage painted = start().grab().toImage();
+    const QImage tile(":/resources/tile.jpg");
+    for (const QPoint at : { QPoint(0, 10), QPoint(1, 50), QPoint(100, 65), QPoint(201, 66), QPoint(355, 70) })
+        QCOMPARE(painted.pixelColor(at), tile.pixelColor(at.x() % 100, at.y() % 100));
+}
+
+void tst_windows::infodialog()
+{
+    start();
+    steps("click:cmdinfo");
+    auto* info = static_cast<frminfo*>(shown("frminfo"));
+    // Six paragraphs, one empty line between each pair.
+    QCOMPARE(info->Label->text().split("\r\n\r\n").size(), 6);
+    QVERIFY(!info->Label->text().contains("\r\n\r\n\r\n"));
+
+    // The link lights up under the pointer, and only the bare surface puts it out again.
+    const auto lit = [&info] { return info->Label1->backcolour() == frminfo::linktext; };
+    const auto move = [&info](QWidget* over) { QTest::mouseMove(info->windowHandle(), over->mapTo(info, { 5, 5 })); };
+    move(info->Label1);
+    move(info->Label);
+    QVERIFY(lit());
+    move(info);
+    QVERIFY(!lit());
+
+    // Closed by its close box, it opens again from its layout: the link's line added once.
+    move(info->Label1);
+    QPointer<frminfo> closed = info;
+    info->close();
+    QTRY_VERIFY(!closed);
+    steps("click:cmdinfo");
+    info = static_cast<frminfo*>(shown("frminfo"));
+    QCOMPARE(info->Label1->text().count("\r\n"), 1);
+    QVERIFY(!lit());
+}
+
+void tst_windows::uploadpane()
+{
+    // The pane lists every file, drags copies only, and blocks the bar alone: an open info
+    // dialog still takes a click.
+    QTemporaryDir files;
+    for (const char* name : { "Makefile", "notes.txt" })
+        QVERIFY(QFile(files.filePath(name)).open(QIODevice::WriteOnly));
+    frmquaylink& bar = start();
+    steps("click:cmdinfo");
+    QPointer<QWidget> info = shown("frminfo");
+    QStringList names;
+    Qt::DropActions drags;
+    bar.cd->setshownhook([&](QFileDialog& pane) {
+        pane.setDirectory(files.path());
+        auto* list = pane.findChild<QAbstractItemView*>("listView");
+        const QModelIndex root = list->rootIndex();
+        (void)QTest::qWaitFor([&] { return list->model()->rowCount(root) >= 2; }, 5000);
+        for (int row = 0; row < list->model()->rowCount(root); ++row)
+            names << list->model()->index(row, 0, root).data().toString();
+        drags = list->dragEnabled() ? list->model()->supportedDragActions() : Qt::IgnoreAction;
+        clickat(info->findChild<QWidget*>("cmdok"), { 5, 5 });
+        QTRY_VERIFY(!info);
+        pane.reject();
+    });
+    steps("click:cmdopen");
+    QCOMPARE(names.join(' '), "Makefile notes.txt");
+    QCOMPARE(drags, Qt::CopyAction);
+    QVERIFY(!info);
+}
+
+void tst_windows::questionbox()
+{
+    // A question needs Yes or No: Escape and the close box do not answer it.
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box && box->windowTitle() == "Warning" && box->icon() == QMessageBox::Critical);
+        QTest::keyClick(box->windowHandle(), Qt::Key_Escape);
+        QVERIFY(!box->close());
+        QTest::keyClick(box->windowHandle(), Qt::Key_Tab);
+        QTest::keyClick(box->windowHandle(), Qt::Key_Space);
+    });
+    QtDesktopServices services;
+    QCOMPARE(services.msgbox("Do you wish to go online?", DesktopServices::YesNoCritical, "Warning"),
+             int(DesktopServices::No));
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    substitutefonts();
+    tst_windows test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_windows.moc"
