@@ -18,7 +18,6 @@ void tst_shellopen::nextstep_data()
     QTest::addColumn<int>("handler");
     QTest::addColumn<int>("opened");
     QTest::addColumn<ShellStep>("step");
-    QTest::newRow("ftp: ask for a handler") << "ftp://h/" << -1 << -1 << ShellStep::AskHandler;
     QTest::newRow("scheme in any case") << "FTP://us%40er:p%3Aw@h:2121/" << -1 << -1 << ShellStep::AskHandler;
     QTest::newRow("sftp: ask") << "sftp://h/" << -1 << -1 << ShellStep::AskHandler;
     QTest::newRow("ftps, no handler: file manager") << "ftps://h/" << 0 << -1 << ShellStep::FileManager;
@@ -30,7 +29,6 @@ void tst_shellopen::nextstep_data()
     QTest::newRow("no scheme") << "ftp.example.com" << -1 << -1 << ShellStep::XdgOpen;
     QTest::newRow("the word alone") << "ftp" << -1 << -1 << ShellStep::XdgOpen;
     QTest::newRow("longer scheme") << "ftpx://h/" << -1 << -1 << ShellStep::XdgOpen;
-    QTest::newRow("space before the scheme") << " ftp://h/" << -1 << -1 << ShellStep::XdgOpen;
 }
 
 void tst_shellopen::nextstep()
