@@ -1,13 +1,103 @@
+#include "desktopservices_xdg.h"
 #include "desktopservices_qt.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QProcess>
+#include <QStringList>
+#include <functional>
+#include <unistd.h>
 
-// Freedesktop systems: xdg-open looks up the default handler for the address's scheme.
-// The address goes over as one argument, exactly as the user has it, and never through a
-// shell; xdg-open takes no parameters of its own.
+namespace
+{
+
+// The schemes that GNOME Files (through GVfs), Dolphin (through KIO) and their kind show as
+// folders, though no browser or file manager registers itself as their handler.
+QString folderscheme(const QString& address)
+{
+    const qsizetype colon = address.indexOf(u':');
+    const QString scheme = address.left(colon).toLower();
+    return colon > 0 && QStringList { "ftp", "ftps", "sftp" }.contains(scheme) ? scheme : QString();
+}
+
+// Runs `program` without waiting for it; `done` gets whether it ended with status 0, and what
+// it printed when `mode` keeps its output. Started in a session of its own, as a detached
+// start would be, so that what it opens outlives a Ctrl+C to the bar's terminal.
+void run(const QString& program, const QStringList& arguments, const QString& directory,
+         QProcess::ProcessChannelMode mode, const std::function<void(bool, const QByteArray&)>& done)
+{
+    auto* process = new QProcess;
+    process->setWorkingDirectory(directory);
+    process->setProcessChannelMode(mode);
+    process->setInputChannelMode(QProcess::ForwardedInputChannel);
+    process->setChildProcessModifier([] { ::setsid(); });
+    QObject::connect(process, &QProcess::finished, process, [process, done](int code, QProcess::ExitStatus status) {
+        done(status == QProcess::NormalExit && code == 0, process->readAllStandardOutput());
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, done](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            done(false, {});
+            process->deleteLater();
+        }
+    });
+    process->start(program, arguments);
+}
+
+// The file manager's own interface on the session bus, which GNOME Files, Dolphin, Nemo and
+// others serve. The bus is first reached here, on the first such open, not at start-up.
+void showfolder(const QString& address)
+{
+    auto call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+                                               "org.freedesktop.FileManager1", "ShowFolders");
+    call << QStringList { address } << QString();
+    QDBusConnection::sessionBus().asyncCall(call);
+}
+
+void route(const QString& address, const QString& directory, std::optional<bool> handler, std::optional<bool> opened)
+{
+    switch (nextshellstep(address, handler, opened)) {
+    case ShellStep::AskHandler:
+        // The same lookup xdg-open makes. Asked first, because with no handler xdg-open may
+        // start a web browser, which cannot show the site, and still report success.
+        run("xdg-mime", { "query", "default", "x-scheme-handler/" + folderscheme(address) }, {},
+            QProcess::ForwardedErrorChannel, [=](bool ok, const QByteArray& output) {
+                route(address, directory, ok && !output.trimmed().isEmpty(), opened);
+            });
+        break;
+    case ShellStep::XdgOpen:
+        run("xdg-open", { address }, directory, QProcess::ForwardedChannels,
+            [=](bool ok, const QByteArray&) { route(address, directory, handler, ok); });
+        break;
+    case ShellStep::FileManager:
+        showfolder(address);
+        break;
+    case ShellStep::Done:
+        break;
+    }
+}
+
+} // namespace
+
+ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std::optional<bool> opened)
+{
+    if (folderscheme(address).isEmpty())
+        return opened ? ShellStep::Done : ShellStep::XdgOpen;
+    if (!handler)
+        return ShellStep::AskHandler;
+    if (*handler && !opened)
+        return ShellStep::XdgOpen;
+    return *handler && *opened ? ShellStep::Done : ShellStep::FileManager;
+}
+
+// Freedesktop systems: xdg-open looks up the default handler for the address's scheme. The
+// address goes over as one argument, exactly as the user has it, and never through a shell;
+// xdg-open takes no parameters of its own. Nothing here waits: each step runs when the one
+// before it has ended.
 void QtDesktopServices::shellopen(QWidget*, const QString& address, const QString&, const QString& directory)
 {
-    QProcess::startDetached(QStringLiteral("xdg-open"), { address }, directory);
+    route(address, directory, {}, {});
 }
 
 void QtDesktopServices::chooseplatform()
