@@ -1,5 +1,7 @@
 // The three windows driven as a user drives them: keys to the active window, clicks at a
 // control's place. The desktop is the recording fake; ftpurl.txt is a real file.
+#include "common/boxedlabel.h"
+#include "common/commondialog.h"
 #include "common/desktopservices_qt.h"
 #include "common/fonts.h"
 #include "common/picturebutton.h"
@@ -49,19 +51,18 @@ void clickat(QWidget* control, QPoint at)
 // "pick:N" in the bar's dropped list.
 void steps(const QString& list)
 {
-    const QMap<QString, Qt::Key> keys { { "Enter", Qt::Key_Return },
-                                        { "Tab", Qt::Key_Tab },
-                                        { "Down", Qt::Key_Down },
-                                        { "F4", Qt::Key_F4 } };
+    const QMap<QString, Qt::Key> keys {
+        { "Enter", Qt::Key_Return }, { "Tab", Qt::Key_Tab }, { "Down", Qt::Key_Down }, { "F4", Qt::Key_F4 }
+    };
     for (const QString& step : list.split('|', Qt::SkipEmptyParts)) {
         const QString arg = step.section(':', 1);
         QWidget* control = nullptr;
         if (step.startsWith("type:")) {
             QTest::keyClicks(QApplication::focusWidget(), arg);
         } else if (step.startsWith("pick:")) {
-            QAbstractItemView* list = shown("frmquaylink")->findChild<QComboBox*>()->view();
-            QVERIFY(QTest::qWaitForWindowExposed(list->window()));
-            clickat(list->viewport(), list->visualRect(list->model()->index(arg.toInt(), 0)).center());
+            QAbstractItemView* dropped = shown("frmquaylink")->findChild<QComboBox*>()->view();
+            QVERIFY(QTest::qWaitForWindowExposed(dropped->window()));
+            clickat(dropped->viewport(), dropped->visualRect(dropped->model()->index(arg.toInt(), 0)).center());
         } else if (step.startsWith("click:")) {
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->isVisible() && !control)
@@ -149,20 +150,20 @@ void tst_windows::layout_data()
     QTest::addColumn<QRect>("place");
     // The layouts' twips divided by 15, rounded.
     const QList<std::tuple<const char*, const char*, QRect>> rows {
-        { "frmquaylink", "", { 372, 22, 356, 104 } },  { "frmquaylink", "combourl", { 2, 82, 352, 21 } },
-        { "frmquaylink", "cmdftp", { 1, 67, 53, 16 } }, { "frmquaylink", "cmdinfo", { 327, 67, 28, 16 } },
-        { "frmquaylink", "cmdopen", { 55, 67, 78, 16 } }, { "frmquaylink", "P1", { 64, -16, 100, 100 } },
-        { "frmquaylink", "cmdadd", { 211, 67, 62, 16 } }, { "frmquaylink", "cmddelete", { 134, 67, 76, 16 } },
+        { "frmquaylink", "", { 372, 22, 356, 104 } },         { "frmquaylink", "combourl", { 2, 82, 352, 21 } },
+        { "frmquaylink", "cmdftp", { 1, 67, 53, 16 } },       { "frmquaylink", "cmdinfo", { 327, 67, 28, 16 } },
+        { "frmquaylink", "cmdopen", { 55, 67, 78, 16 } },     { "frmquaylink", "P1", { 64, -16, 100, 100 } },
+        { "frmquaylink", "cmdadd", { 211, 67, 62, 16 } },     { "frmquaylink", "cmddelete", { 134, 67, 76, 16 } },
         { "frmquaylink", "cmdtextbox", { 274, 67, 52, 16 } }, { "frmquaylink", "Text1", { 0, 104, 359, 97 } },
-        { "frmquaylink", "WebBrowser1", { 2, 0, 352, 65 } }, { "frminput", "", { 223, 266, 396, 105 } },
-        { "frminput", "Text1", { 78, 7, 129, 19 } },      { "frminput", "Label1", { 16, 13, 49, 17 } },
-        { "frminput", "Text2", { 80, 35, 129, 19 } },     { "frminput", "Text3", { 78, 80, 313, 19 } },
-        { "frminput", "Label2", { 16, 41, 65, 17 } },     { "frminput", "Command1", { 328, 40, 57, 20 } },
-        { "frminput", "Label3", { 16, 85, 65, 17 } },     { "frminput", "Label4", { 112, 64, 217, 33 } },
-        { "frminput", "P1", { 224, -64, 100, 100 } },     { "frminfo", "Label2", { 16, 32, 161, 33 } },
-        { "frminfo", "cmdok", { 256, 491, 65, 25 } },     { "frminfo", "Label", { 16, 104, 545, 377 } },
-        { "frminfo", "P1", { 192, -80, 100, 100 } },      { "frminfo", "Label1", { 184, 8, 365, 57 } },
-        { "frminfo", "Label3", { 16, 72, 529, 25 } },     { "frminfo", "Label4", { 16, 8, 161, 25 } },
+        { "frmquaylink", "WebBrowser1", { 2, 0, 352, 65 } },  { "frminput", "", { 223, 266, 396, 105 } },
+        { "frminput", "Text1", { 78, 7, 129, 19 } },          { "frminput", "Label1", { 16, 13, 49, 17 } },
+        { "frminput", "Text2", { 80, 35, 129, 19 } },         { "frminput", "Text3", { 78, 80, 313, 19 } },
+        { "frminput", "Label2", { 16, 41, 65, 17 } },         { "frminput", "Command1", { 328, 40, 57, 20 } },
+        { "frminput", "Label3", { 16, 85, 65, 17 } },         { "frminput", "Label4", { 112, 64, 217, 33 } },
+        { "frminput", "P1", { 224, -64, 100, 100 } },         { "frminfo", "Label2", { 16, 32, 161, 33 } },
+        { "frminfo", "cmdok", { 256, 491, 65, 25 } },         { "frminfo", "Label", { 16, 104, 545, 377 } },
+        { "frminfo", "P1", { 192, -80, 100, 100 } },          { "frminfo", "Label1", { 184, 8, 365, 57 } },
+        { "frminfo", "Label3", { 16, 72, 529, 25 } },         { "frminfo", "Label4", { 16, 8, 161, 25 } },
     };
     for (const auto& [window, control, place] : rows)
         QTest::addRow("%s %s", window, control) << window << control << place;
@@ -188,9 +189,12 @@ void tst_windows::focus_data()
 {
     QTest::addColumn<QString>("open");
     QTest::addColumn<QString>("order"); // the focus when the window shows, then after each Tab
-    QTest::newRow("bar") << "" << "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox Text1 WebBrowser1 combourl";
-    QTest::newRow("login") << "click:cmdftp" << "Text1 Text2 Text3 Command1 Text1";
-    QTest::newRow("info") << "click:cmdinfo" << "cmdok cmdok";
+    QTest::newRow("bar") << ""
+                         << "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox Text1 WebBrowser1 combourl";
+    QTest::newRow("login") << "click:cmdftp"
+                           << "Text1 Text2 Text3 Command1 Text1";
+    QTest::newRow("info") << "click:cmdinfo"
+                          << "cmdok cmdok";
 }
 
 void tst_windows::focus()
@@ -231,7 +235,9 @@ void tst_windows::opening_data()
           { "click:cmdftp|type:%:@/?#\\|Tab|type: p@s:/w |Tab|type:h:21/d?x#y|Enter", "n", "ask",
             "ftp://%25%3A%40%2F%3F%23%5C: p%40s%3A%2Fw @h:21/d?x#y" } },
         { "info, Enter", { "click:cmdinfo|Enter", "n", "ontop frminfo", "" } },
-        { "info, the link", { "click:cmdinfo|click:Label1", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null", "" } },
+        { "info, the link",
+          { "click:cmdinfo|click:Label1", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null",
+            "" } },
     };
     for (const auto& [name, row] : rows)
         QTest::newRow(name) << row;
@@ -260,9 +266,11 @@ void tst_windows::book_data()
     const QString two = "ftp://one\r\nftp://two\r\nftp://one\r\n";
     const QList<std::pair<const char*, QStringList>> rows {
         { "Save Url adds the text as typed, lines kept as read",
-          { "ftp://a\r\n\r\n b \rlf\nin", "type:  ftp://a  |click:cmdadd", "ftp://a\r\n\r\n b \r\nlf\nin\r\n  ftp://a  \r\n", "", "" } },
+          { "ftp://a\r\n\r\n b \rlf\nin", "type:  ftp://a  |click:cmdadd",
+            "ftp://a\r\n\r\n b \r\nlf\nin\r\n  ftp://a  \r\n", "", "" } },
         { "Save Url twice the same", { "ftp://a", "type:ftp://a|click:cmdadd", "ftp://a\r\nftp://a\r\n", "", "" } },
-        { "Delete Url takes the picked one of two equal", { two, "F4|pick:2|click:cmddelete", "ftp://one\r\nftp://two\r\n", "", "ask" } },
+        { "Delete Url takes the picked one of two equal",
+          { two, "F4|pick:2|click:cmddelete", "ftp://one\r\nftp://two\r\n", "", "ask" } },
         { "typed over a picked entry: nothing deleted", { two, "F4|pick:1|type:x|click:cmddelete", two, "", "ask" } },
         { "nothing typed: nothing written", { "ftp://a", "click:cmdadd|click:cmddelete", "ftp://a", "", "" } },
         { "a book that could not be read is not replaced",
@@ -284,6 +292,7 @@ void tst_windows::book()
     frmquaylink& bar = start(row[0].isNull() ? QByteArray() : row[0].toUtf8());
     if (!row[0].isNull())
         m_services.log.clear();
+    m_services.answers = { DesktopServices::No };
     steps(row[1]);
     QCOMPARE(file(), row[2].toUtf8());
     QCOMPARE(bar.combourl->currentText(), row[3]);
@@ -358,8 +367,12 @@ void tst_windows::infodialog()
     QVERIFY(!info->Label->text().contains("\r\n\r\n\r\n"));
 
     // The link lights up under the pointer, and only the bare surface puts it out again.
-    const auto lit = [&info] { return info->Label1->backcolour() == frminfo::linktext; };
-    const auto move = [&info](QWidget* over) { QTest::mouseMove(info->windowHandle(), over->mapTo(info, { 5, 5 })); };
+    const auto lit = [&info] {
+        return info->Label1->backcolour() == frminfo::linktext;
+    };
+    const auto move = [&info](QWidget* over) {
+        QTest::mouseMove(info->windowHandle(), over->mapTo(info, QPoint(5, 5)));
+    };
     move(info->Label1);
     move(info->Label);
     QVERIFY(lit());
