@@ -55,13 +55,6 @@ Entry decodeline(QByteArrayView line)
 
 } // namespace
 
-QList<QByteArray> readlines(QByteArrayView content)
-{
-    QList<QByteArray> lines;
-    splitlines(content, [&lines](QByteArrayView line) { lines.append(line.toByteArray()); });
-    return lines;
-}
-
 QList<Entry> readentries(QByteArrayView content)
 {
     QList<Entry> entries;
@@ -81,14 +74,6 @@ QByteArray writelines(const QList<QByteArray>& lines)
         content.append("\r\n", 2);
     }
     return content;
-}
-
-Entry decode(const QByteArray& line)
-{
-    Entry entry = decodeline(line);
-    if (!entry.bytes.isNull())
-        entry.bytes = line;
-    return entry;
 }
 
 QByteArray encode(const Entry& entry)

@@ -11,11 +11,6 @@
 namespace addressbook
 {
 
-// Splits file content into lines. CR LF or a CR alone ends a line and is not part of it; a
-// line feed that follows no CR stays inside its line. Empty lines count; the last line may
-// lack its line end.
-QList<QByteArray> readlines(QByteArrayView content);
-
 // Each line followed by CR LF. No lines give no bytes.
 QByteArray writelines(const QList<QByteArray>& lines);
 
@@ -27,12 +22,12 @@ struct Entry {
     QByteArray bytes;
 };
 
-Entry decode(const QByteArray& line);
-
-// readlines and decode in one pass, without a copy of each line on the way: how the window
-// loads the book.
+// The entries of file content, one a line. CR LF or a CR alone ends a line and is not part of
+// it; a line feed that follows no CR stays inside its line. Empty lines count; the last line
+// may lack its line end.
 QList<Entry> readentries(QByteArrayView content);
 
+// The bytes an entry is written as: the line it was read from, or its text encoded.
 QByteArray encode(const Entry& entry);
 
 } // namespace addressbook

@@ -13,6 +13,7 @@
 #                file manager on a private session bus (a stand-in recording ShowFolders); with a
 #                handler registered, the handler gets it instead.
 #   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
+import functools
 import glob
 import http.server
 import json
@@ -171,22 +172,6 @@ def bar(args, session):
         raise Failure("the program ended")
 
 
-class Pages(http.server.BaseHTTPRequestHandler):
-    colours = {"/ads.asp": (255, 128, 0), "/ads/ads.asp": (0, 160, 64)}
-    requests = []
-
-    def do_GET(self):
-        Pages.requests.append((self.headers["Host"], self.path))
-        body = b'<body style="margin:0;background:#%02x%02x%02x">' % self.colours.get(self.path, (0, 0, 0))
-        self.send_response(200)
-        self.send_header("Content-Type", "text/html")
-        self.end_headers()
-        self.wfile.write(body)
-
-    def log_message(self, *args):
-        pass
-
-
 def pane(args, session):
     appdir = install(args, session, ["ftp://saved.example/"])
     if not args.plugin:
@@ -199,27 +184,35 @@ def pane(args, session):
     if "WebEngine" in session.run("readelf", "-d", appdir + "/quaylink"):
         raise Failure("the program links the browser engine")
     subprocess.run(["desktop-file-validate", prefix + "/share/applications/quaylink.desktop"], check=True)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
+    # Each advertisement page in a colour of its own, from a server on 127.0.0.1 that only the
+    # two advertisement hosts lead to; root's engine starts only without its sandbox.
+    pages = {"/ads.asp": (255, 128, 0), "/ads/ads.asp": (0, 160, 64)}
+    for path, colour in pages.items():
+        os.makedirs(os.path.dirname(session.workdir + "/pages" + path), exist_ok=True)
+        open(session.workdir + "/pages" + path, "w").write('<body style="margin:0;background:#%02x%02x%02x">' % colour)
+    http.server.SimpleHTTPRequestHandler.extensions_map[".asp"] = "text/html"
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(
+        http.server.SimpleHTTPRequestHandler, directory=session.workdir + "/pages"))
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    # Every host name leads to the local server; root's engine starts only without its sandbox.
+    hosts = ",".join(f"MAP {host} 127.0.0.1:{server.server_port}" for host in ("ads.example.com", "www.tarnholt.example"))
     session.start([appdir + "/quaylink"], QTWEBENGINE_DISABLE_SANDBOX="1",
-                  QTWEBENGINE_CHROMIUM_FLAGS=f'--host-resolver-rules="MAP * 127.0.0.1:{server.server_address[1]}"')
+                  QTWEBENGINE_CHROMIUM_FLAGS=f'--host-resolver-rules="{hosts}"')
     bar = session.window(TITLE)
     x, y = session.origin(bar)
 
-    def shows(host, path):
-        waitfor(f"{path} to show in the pane", lambda: (host, path) in Pages.requests
-                and all(abs(a - b) < 24 for a, b in zip(session.pixel(x + PANE[0], y + PANE[1]), Pages.colours[path])))
+    def shows(path):
+        waitfor(f"{path} to show in the pane",
+                lambda: all(abs(a - b) < 24 for a, b in zip(session.pixel(x + PANE[0], y + PANE[1]), pages[path])))
         if session.window(TITLE) != bar:
             raise Failure("the page made the bar's window anew")
 
     session.type("ftp://typed.example/")
     session.keys("Tab", "Return")
-    shows("ads.example.com", "/ads.asp")
+    shows("/ads.asp")
     session.keys("shift+Tab", "Down")
     session.window("Warning")
     session.keys("Return")
-    shows("www.tarnholt.example", "/ads/ads.asp")
+    shows("/ads/ads.asp")
     server.shutdown()
 
 

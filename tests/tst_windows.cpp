@@ -7,7 +7,7 @@
 #include "common/picturebutton.h"
 #include "fakedesktopservices.h"
 #include "info_dialog/frminfo.h"
-#include "main_window/addressbook.h"
+#include "main_window/bookfile.h"
 #include "main_window/frmquaylink.h"
 
 #include <QAbstractItemView>
@@ -305,7 +305,7 @@ void tst_windows::book()
     QCOMPARE(bar.combourl->currentIndex(), -1);
     QCOMPARE(log(), row[4].replace("DIR", m_dir->path()));
     // The list is what the file holds, read back after the save.
-    QCOMPARE(bar.combourl->count(), row[2] == "(none)" ? 0 : addressbook::readlines(row[2].toUtf8()).size());
+    QCOMPARE(bar.combourl->count(), BookFile(m_dir->filePath("ftpurl.txt")).load().size());
 }
 
 void tst_windows::notesandclosing()
