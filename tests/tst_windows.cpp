@@ -1,8 +1,9 @@
 // The three windows driven as a user drives them: keys to the active window, clicks at a
-// control's place. The desktop is the recording fake; ftpurl.txt is a real file.
+// control's place. The desktop is the recording fake; ftpurl.txt is a real file. And the
+// route the freedesktop shell open gives an address.
 #include "common/boxedlabel.h"
 #include "common/commondialog.h"
-#include "common/desktopservices_qt.h"
+#include "common/desktopservices_xdg.h"
 #include "common/fonts.h"
 #include "common/picturebutton.h"
 #include "fakedesktopservices.h"
@@ -10,21 +11,8 @@
 #include "main_window/bookfile.h"
 #include "main_window/frmquaylink.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QSessionManager>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <memory>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace
 {
@@ -105,7 +93,8 @@ private slots:
     void background();
     void infodialog();
     void uploadpane();
-    void questionbox();
+    void shellroute_data();
+    void shellroute();
 
 private:
     frmquaylink& start(const QByteArray& content = "ftp://a\r\nftp://b c\r\n");
@@ -409,20 +398,35 @@ void tst_windows::uploadpane()
     QVERIFY(!info);
 }
 
-void tst_windows::questionbox()
+void tst_windows::shellroute_data()
 {
-    // A question needs Yes or No: Escape and the close box do not answer it.
-    QTimer::singleShot(0, [] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box && box->windowTitle() == "Warning" && box->icon() == QMessageBox::Critical);
-        QTest::keyClick(box->windowHandle(), Qt::Key_Escape);
-        QVERIFY(!box->close());
-        QTest::keyClick(box->windowHandle(), Qt::Key_Tab);
-        QTest::keyClick(box->windowHandle(), Qt::Key_Space);
-    });
-    QtDesktopServices services;
-    QCOMPARE(services.msgbox("Do you wish to go online?", DesktopServices::YesNoCritical, "Warning"),
-             int(DesktopServices::No));
+    // Whether a handler is registered for the scheme, and whether xdg-open succeeded: 0 no, 1
+    // yes, 2 not known yet.
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("handler");
+    QTest::addColumn<int>("opened");
+    QTest::addColumn<ShellStep>("step");
+    QTest::newRow("ftp, any case: ask") << "FTP://us%40er:p%3Aw@h:2121/" << 2 << 2 << ShellStep::AskHandler;
+    QTest::newRow("ftps, no handler") << "ftps://h/" << 0 << 2 << ShellStep::FileManager;
+    QTest::newRow("sftp, handler") << "sftp://h/" << 1 << 2 << ShellStep::XdgOpen;
+    QTest::newRow("ftp, handler, opened") << "Ftp://h/" << 1 << 1 << ShellStep::Done;
+    QTest::newRow("ftp, handler, failed") << "ftp://h/" << 1 << 0 << ShellStep::FileManager;
+    QTest::newRow("http") << "http://www.tarnholt.example/" << 2 << 2 << ShellStep::XdgOpen;
+    QTest::newRow("http, failed") << "http://www.tarnholt.example/" << 2 << 0 << ShellStep::Done;
+    QTest::newRow("no scheme") << "ftp.example.com" << 2 << 2 << ShellStep::XdgOpen;
+    QTest::newRow("longer scheme") << "ftpx://h/" << 2 << 2 << ShellStep::XdgOpen;
+}
+
+void tst_windows::shellroute()
+{
+    QFETCH(QString, address);
+    QFETCH(int, handler);
+    QFETCH(int, opened);
+    QFETCH(ShellStep, step);
+    const auto known = [](int value) {
+        return value == 2 ? std::nullopt : std::optional<bool>(value);
+    };
+    QCOMPARE(nextshellstep(address, known(handler), known(opened)), step);
 }
 
 QTEST_MAIN(tst_windows)
