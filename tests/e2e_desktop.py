@@ -34,15 +34,11 @@ PANE = (178, 32)  # in the bar's client area
 TYPED = "ftp://me:p;w&d@h st.example/a b 'c' \"d\" $e %20"
 
 
-class Failure(Exception):
-    pass
-
-
 def waitfor(what, probe, timeout=20.0):
     deadline = time.monotonic() + timeout
     while not (result := probe()):
         if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
+            raise AssertionError(f"timed out after {timeout:.0f} s waiting for {what}")
         time.sleep(0.1)
     return result
 
@@ -128,8 +124,7 @@ def bar(args, session):
     session.start([os.path.join(appdir, "quaylink")])
     bar = session.window(TITLE)
     x, y = session.origin(bar)
-    if (x, y) != (372, 22):
-        raise Failure(f"the bar's client area is at {(x, y)}, not (372, 22)")
+    assert (x, y) == (372, 22), f"the bar's client area is at {(x, y)}"
 
     def opens(address, keys, prompt):
         session.keys(*keys)
@@ -154,13 +149,12 @@ def bar(args, session):
     tile = session.pixel(x, y + 10)
     session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
     session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
-    if session.pixel(x, y + 10) != tile:
-        raise Failure("another window covers the bar")
+    assert session.pixel(x, y + 10) == tile, "another window covers the bar"
     session.run("xdotool", "mousemove", "--window", str(bar), "340", "74", "click", "1")  # "?"
-    if session.origin(session.window("Info")) != ((1024 - 567) // 2, (768 - 524) // 2):
-        raise Failure(f"the info dialog is at {session.origin(session.window('Info'))}, not centred")
-    if os.geteuid() == 0 and args.plugin and session.pixel(x + PANE[0], y + PANE[1]) != (255, 255, 255):
-        raise Failure("the pane is not blank although its engine could not start")
+    info = session.origin(session.window("Info"))
+    assert info == ((1024 - 567) // 2, (768 - 524) // 2), f"the info dialog is at {info}, not centred"
+    if os.geteuid() == 0 and args.plugin:  # the engine cannot start with its sandbox on
+        assert session.pixel(x + PANE[0], y + PANE[1]) == (255, 255, 255), "the pane is not blank"
 
 
 def pane(args, session):
@@ -170,10 +164,9 @@ def pane(args, session):
         return 77
     prefix = os.path.dirname(appdir)
     entry = open(prefix + "/share/applications/quaylink.desktop").read()
-    if f'Exec="{appdir}/quaylink"' not in entry or len(glob.glob(prefix + "/share/icons/hicolor/*/apps/*")) != 6:
-        raise Failure("the menu entry or the icons are not installed as they should be")
-    if "WebEngine" in session.run("readelf", "-d", appdir + "/quaylink"):
-        raise Failure("the program links the browser engine")
+    assert f'Exec="{appdir}/quaylink"' in entry, "the menu entry does not start the installed program"
+    assert len(glob.glob(prefix + "/share/icons/hicolor/*/apps/quaylink.png")) == 6, "icons are missing"
+    assert "WebEngine" not in session.run("readelf", "-d", appdir + "/quaylink"), "the program links the engine"
     subprocess.run(["desktop-file-validate", prefix + "/share/applications/quaylink.desktop"], check=True)
     # Each advertisement page in a colour of its own, from a server on 127.0.0.1 that only the
     # two advertisement hosts lead to; root's engine starts only without its sandbox.
@@ -194,8 +187,7 @@ def pane(args, session):
     def shows(path):
         waitfor(f"{path} to show in the pane",
                 lambda: all(abs(a - b) < 24 for a, b in zip(session.pixel(x + PANE[0], y + PANE[1]), pages[path])))
-        if session.window(TITLE) != bar:
-            raise Failure("the page made the bar's window anew")
+        assert session.window(TITLE) == bar, "the page made the bar's window anew"
 
     session.type("ftp://typed.example/")
     session.keys("Tab", "Return")
@@ -243,8 +235,7 @@ def filemanager(args, session):
     waitfor("the handler to get the address", calls)
     time.sleep(1)  # time enough for a wrong call to the file manager to arrive
     got = ([json.loads(line) for line in open(shown)], calls())
-    if got != ([[FOLDER]], [(FOLDER + "sub/", os.path.realpath(appdir))]):
-        raise Failure(f"the file manager and the handler got {got!r}")
+    assert got == ([[FOLDER]], [(FOLDER + "sub/", os.path.realpath(appdir))]), f"file manager, handler: {got!r}"
 
 
 def wayland(args, session):
@@ -267,7 +258,7 @@ def main():
     try:
         session = Session(workdir)
         status = globals()[args.mode](args, session) or 0
-    except (Failure, subprocess.SubprocessError, IndexError) as problem:
+    except (AssertionError, subprocess.SubprocessError, IndexError) as problem:
         print(f"FAIL: {problem!r}\nprogram output:\n" + open(workdir + "/program.log", errors="replace").read()[-3000:])
     finally:
         if session:
