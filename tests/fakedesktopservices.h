@@ -16,25 +16,19 @@ public:
     QStringList log;
     QList<int> answers; // the answers to the next Yes/No questions, first first
 
-    static QString quoted(const QString& text) { return text.isNull() ? QStringLiteral("null") : '[' + text + ']'; }
-
+    static QString quoted(const QString& text) { return text.isNull() ? "null" : '[' + text + ']'; }
     void shellopen(QWidget* owner, const QString& address, const QString& parameters, const QString& directory) override
     {
-        log << QStringLiteral("open %1 %2 %3 %4")
-                   .arg(owner ? owner->objectName() : QStringLiteral("null"), quoted(address), quoted(parameters),
-                        quoted(directory));
+        log << "open " + owner->objectName() + ' ' + quoted(address) + ' ' + quoted(parameters) + ' '
+                + quoted(directory);
     }
-    void navigate(WebBrowserHost&, const QString& url) override { log << QStringLiteral("navigate ") + quoted(url); }
+    void navigate(WebBrowserHost&, const QString& url) override { log << "navigate " + quoted(url); }
     int msgbox(const QString& text, Style style, const QString& title = {}) override
     {
-        log << QStringLiteral("ask %1 %2 %3").arg(quoted(text)).arg(int(style)).arg(quoted(title));
-        if (style == OkOnly)
-            return Ok;
-        if (answers.isEmpty()) {
-            log << QStringLiteral("(no answer queued)");
-            return No;
-        }
-        return answers.takeFirst();
+        log << "ask " + quoted(text) + ' ' + QString::number(style) + ' ' + quoted(title);
+        if (style == YesNoCritical && answers.isEmpty())
+            log << "(no answer queued)";
+        return style == OkOnly ? Ok : answers.isEmpty() ? No : answers.takeFirst();
     }
-    void keepontop(QWidget& window) override { log << QStringLiteral("ontop ") + window.objectName(); }
+    void keepontop(QWidget& window) override { log << "ontop " + window.objectName(); }
 };
