@@ -7,10 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace
-{
-
-void require(bool ok, const char* what)
+static void require(bool ok, const char* what)
 {
     if (!ok) {
         std::fprintf(stderr, "address book property broken: %s\n", what);
@@ -19,7 +16,7 @@ void require(bool ok, const char* what)
 }
 
 // What a save after a load writes, one entry a line: the entries as loaded, encoded again.
-QByteArray saved(QByteArrayView content)
+static QByteArray saved(QByteArrayView content)
 {
     QList<QByteArray> lines;
     for (const addressbook::Entry& entry : addressbook::readentries(content)) {
@@ -28,8 +25,6 @@ QByteArray saved(QByteArrayView content)
     }
     return addressbook::writelines(lines);
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -102,20 +102,16 @@ def install(args, session, book):
 
 # Makes a recorder the desktop's ftp:// handler; returns a function giving its calls so far.
 def registerhandler(session):
-    records = os.path.join(session.workdir, "records")
-    os.makedirs(records, exist_ok=True)
-    recorder = os.path.join(session.workdir, "record-ftp")
-    with open(recorder, "w") as script:  # the address, NUL, the working directory; renamed when whole
-        script.write(f"#!/bin/sh\nr=$(mktemp '{records}/XXXXXX')\nprintf '%s\\0%s' \"$1\" \"$(pwd -P)\" >$r.part\n"
-                     "mv $r.part $r.call\n")
+    records, recorder = session.workdir + "/records", session.workdir + "/record-ftp"
+    with open(recorder, "w") as script:  # a line a call: the address, NUL, the working directory
+        script.write(f"#!/bin/sh\nprintf '%s\\0%s\\n' \"$1\" \"$(pwd -P)\" >>'{records}'\n")
     os.chmod(recorder, 0o755)
     os.makedirs(session.workdir + "/data_home/applications")
     with open(session.workdir + "/data_home/applications/recorder.desktop", "w") as entry:
         entry.write(f"[Desktop Entry]\nType=Application\nName=Recorder\nExec={recorder} %u\n"
                     "MimeType=x-scheme-handler/ftp;\n")
     session.run("xdg-mime", "default", "recorder.desktop", "x-scheme-handler/ftp")
-    return lambda: [tuple(open(path, "rb").read().decode().split("\0"))
-                    for path in sorted(glob.glob(records + "/*.call"), key=os.path.getmtime)]
+    return lambda: [tuple(line.split("\0")) for line in open(records).read().splitlines()] if os.path.exists(records) else []
 
 
 def bar(args, session):

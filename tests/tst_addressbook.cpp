@@ -11,17 +11,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace
-{
-
-QByteArray stored(const QString& path)
+static QByteArray stored(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
 // A book of `count` addresses, distinct for each `tag`.
-QList<addressbook::Entry> bigbook(char tag, int count)
+static QList<addressbook::Entry> bigbook(char tag, int count)
 {
     QList<addressbook::Entry> entries;
     for (int i = 0; i < count; ++i)
@@ -29,15 +26,13 @@ QList<addressbook::Entry> bigbook(char tag, int count)
     return entries;
 }
 
-QByteArray encoded(const QList<addressbook::Entry>& entries)
+static QByteArray encoded(const QList<addressbook::Entry>& entries)
 {
     QList<QByteArray> lines;
     for (const addressbook::Entry& entry : entries)
         lines << addressbook::encode(entry);
     return addressbook::writelines(lines);
 }
-
-} // namespace
 
 class tst_addressbook : public QObject
 {
