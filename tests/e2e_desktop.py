@@ -81,9 +81,10 @@ class Session:
     def type(self, text):
         self.run("xdotool", "type", "--delay", "5", text)
 
-    def pixel(self, x, y):
-        value = self.run("import", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "txt:-").split()[-2]
-        return tuple(int(value[i:i + 2], 16) for i in (1, 3, 5))
+    def pixel(self, x, y):  # (-1, -1, -1) when the screen could not be read
+        shot = self.run("import", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "txt:-")
+        value = re.search(r"#([0-9A-F]{6})", shot)
+        return tuple(int(value[1][i:i + 2], 16) if value else -1 for i in (0, 2, 4))
 
     def close(self):
         for process in self.processes:
