@@ -26,14 +26,6 @@ static QList<addressbook::Entry> bigbook(char tag, int count)
     return entries;
 }
 
-static QByteArray encoded(const QList<addressbook::Entry>& entries)
-{
-    QList<QByteArray> lines;
-    for (const addressbook::Entry& entry : entries)
-        lines << addressbook::encode(entry);
-    return addressbook::writelines(lines);
-}
-
 class tst_addressbook : public QObject
 {
     Q_OBJECT
@@ -70,11 +62,10 @@ void tst_addressbook::roundtrip()
     QFile file(book.path());
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     file.close();
-    const QList<addressbook::Entry> entries = book.load();
-    QCOMPARE(encoded(entries), lines);
-    QCOMPARE(book.save(entries), QString());
-    QCOMPARE(stored(book.path()), lines);
-    QCOMPARE(encoded(book.load()), lines);
+    for (int i = 0; i < 2; ++i) { // saved as loaded, then loaded and saved again: the same bytes
+        QCOMPARE(book.save(book.load()), QString());
+        QCOMPARE(stored(book.path()), lines);
+    }
 }
 
 void tst_addressbook::faults_data()
@@ -131,7 +122,10 @@ void tst_addressbook::faults()
     const QString failure = book.save(newbook);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
     QCOMPARE(failure, reason);
-    QCOMPARE(stored(book.path()), reason.isEmpty() ? encoded(newbook) : kept);
+    QByteArray written;
+    for (const addressbook::Entry& entry : newbook)
+        written += entry.text.toLatin1() + "\r\n";
+    QCOMPARE(stored(book.path()), reason.isEmpty() ? written : kept);
     struct stat status = {};
     QCOMPARE(stat(qPrintable(book.path()), &status) == 0 ? int(status.st_mode & 077777) : -1, mode);
 }
