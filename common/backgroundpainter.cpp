@@ -14,18 +14,6 @@ QLabel* maketilebox(QWidget& window, const QRect& place)
     return tilebox;
 }
 
-QList<QPointF> tilepositions(const QSizeF& surface, const QSizeF& tile)
-{
-    QList<QPointF> positions;
-    if (tile.width() <= 0 || tile.height() <= 0)
-        return positions;
-    for (qreal y = 0; y < surface.height(); y += tile.height()) {
-        for (qreal x = 0; x < surface.width(); x += tile.width())
-            positions.append(QPointF(x, y));
-    }
-    return positions;
-}
-
 void paintbackground(QWidget& window, const QLabel& tilebox)
 {
     const QPixmap picture = tilebox.pixmap();
@@ -34,6 +22,11 @@ void paintbackground(QWidget& window, const QLabel& tilebox)
     // Painted rather than set as the window's palette colour, which every text box and list
     // would inherit for its frame.
     painter.fillRect(window.rect(), QColor(0, 0, 255));
-    for (const QPointF& at : tilepositions(window.size(), tile))
-        painter.drawPixmap(QRectF(at, tile), picture, QRectF(picture.rect()));
+    // Rows from the top, tiles from the left, on one grid from the corner; the last row and
+    // column may reach past the edges, and the window clips them.
+    if (tile.isEmpty())
+        return;
+    for (qreal y = 0; y < window.height(); y += tile.height())
+        for (qreal x = 0; x < window.width(); x += tile.width())
+            painter.drawPixmap(QRectF(QPointF(x, y), tile), picture, QRectF(picture.rect()));
 }
