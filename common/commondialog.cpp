@@ -1,4 +1,5 @@
 #include "commondialog.h"
+#include "dragdata.h"
 
 #include <QAbstractItemView>
 #include <QFileDialog>
@@ -70,6 +71,7 @@ bool CommonDialog::ShowOpen()
 
     if (m_shownhook)
         QTimer::singleShot(0, &dialog, [this, &dialog] { m_shownhook(dialog); });
+    const PaneDragData dragdata(dialog);
     const int result = dialog.exec();
     return result == QDialog::Accepted || !CancelError;
 }
