@@ -14,15 +14,26 @@
 #                file manager on a private session bus (a stand-in recording ShowFolders); with a
 #                handler registered, the handler gets it instead.
 #   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
+#   package      the .deb built, installed with apt-get and started from its menu entry as
+#                `nobody`: the book goes to the user's data folder and keeps an address from one
+#                start to the next; removed, it leaves nothing under /usr. Root only.
+#   twostarts    a second start on the same book brings the running bar forward and ends; a
+#                lock left by a killed bar does not stop the first start.
+#   lastwindow   the login dialog's site opened after the bar has closed: the program ends
+#                with the dialog, within a second, and leaves no engine behind.
+#   gonefolder   with the program's folder removed, "Go" and the login dialog still hand the
+#                address over, from the home folder.
 import contextlib
 import functools
 import glob
+import hashlib
 import http.server
 import json
 import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -88,7 +99,8 @@ class Session:
 
     def close(self):
         for process in self.processes:
-            os.killpg(process.pid, signal.SIGKILL)
+            with contextlib.suppress(ProcessLookupError):  # ended on its own
+                os.killpg(process.pid, signal.SIGKILL)
             process.wait()
         for pid in filter(str.isdigit, os.listdir("/proc")):  # and what a private bus started for them
             with contextlib.suppress(OSError):
@@ -252,6 +264,121 @@ def wayland(args, session):
     session.env.update(WAYLAND_DISPLAY="wl", XDG_SESSION_TYPE="wayland", DISPLAY=display[1])
     session.start([appdir + "/quaylink"])
     session.window(TITLE)
+
+
+def package(args, session):
+    if os.geteuid() != 0 or not shutil.which("apt-get") or not shutil.which("dpkg-shlibdeps"):
+        print("SKIP: needs root, apt-get and dpkg-dev")
+        return 77
+    subprocess.run(["cmake", "--build", args.build, "--target", "package"], check=True, stdout=subprocess.DEVNULL)
+    apt = ["apt-get", "-y", "-q", "-o", "DPkg::Lock::Timeout=60"]
+    subprocess.run(apt + ["install", os.path.abspath(glob.glob(args.build + "/quaylink_1.00_amd64.deb")[0])],
+                   check=True, stdout=subprocess.DEVNULL)
+    try:
+        entry = dict(line.split("=", 1) for line in open("/usr/share/applications/quaylink.desktop").read().split("\n")
+                     if "=" in line)
+        home = session.workdir + "/home"
+        os.makedirs(home + "/runtime", 0o700)
+        shutil.copy(os.environ["XAUTHORITY"], home + "/.Xauthority")
+        for folder, _, files in os.walk(home):
+            for name in [folder] + [os.path.join(folder, f) for f in files]:
+                os.chown(name, 65534, 65534)
+        user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"] + entry["Exec"].strip('"').split()
+        session.env.update(HOME=home, XAUTHORITY=home + "/.Xauthority", XDG_RUNTIME_DIR=home + "/runtime")
+        for name in ("CONFIG_HOME", "DATA_HOME"):
+            del session.env["XDG_" + name]
+        program = session.start(user)
+        session.window("Quaylink")  # the missing-file notice
+        session.keys("Return")
+        bar = session.window(TITLE)
+        wmclass = session.run("xprop", "-id", str(bar), "WM_CLASS").split(", ")[-1].strip('"')
+        assert wmclass == entry["StartupWMClass"], f"WM_CLASS {wmclass}, menu entry {entry['StartupWMClass']}"
+        session.type("ftp://kept.example/")
+        session.run("xdotool", "mousemove", "--window", str(bar), "242", "75", "click", "1")  # "Save Url"
+        book = home + "/.local/share/Quaylink/ftpurl.txt"
+        waitfor("the address in the user's book", lambda: open(book, "rb").read() == b"ftp://kept.example/\r\n")
+        session.run("xdotool", "windowactivate", "--sync", str(bar), "key", "alt+F4")
+        program.wait(10)
+        session.start(user)
+        session.window(TITLE)
+        session.keys("Down")  # picks the first entry: the go-online prompt asks
+        session.window("Warning")
+    finally:
+        subprocess.run(apt + ["remove", "quaylink"], check=True, stdout=subprocess.DEVNULL)
+    left = subprocess.run(["find", "/usr", "-iname", "*quaylink*"], capture_output=True, text=True).stdout
+    assert not left, f"left under /usr: {left}"
+
+
+def twostarts(args, session):
+    appdir = install(args, session, ["ftp://old.example/"])
+    # A lock as a killed bar leaves it, naming a process that has ended.
+    ended = subprocess.Popen(["true"])
+    ended.wait()
+    name = hashlib.sha1(os.path.realpath(appdir + "/ftpurl.txt").encode()).hexdigest()[:16]
+    with open(f"{session.env['XDG_RUNTIME_DIR']}/quaylink-{name}.lock", "w") as lock:
+        lock.write(f"{ended.pid}\nquaylink\n{socket.gethostname()}\n")
+    session.start([appdir + "/quaylink"])
+    bar = session.window(TITLE)
+    session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
+    session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
+    second = subprocess.run([appdir + "/quaylink"], env=session.env, cwd=session.workdir, timeout=10)
+    assert second.returncode == 0, "the second start did not end well"
+    waitfor("the running bar to come forward", lambda: session.run("xdotool", "getactivewindow") == str(bar), 5)
+    shown = session.run("xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(TITLE)}$").split()
+    assert shown == [str(bar)], f"bars shown: {shown}"
+    session.type("ftp://new.example/")
+    session.run("xdotool", "mousemove", "--window", str(bar), "242", "75", "click", "1")  # "Save Url"
+    waitfor("the save", lambda: open(appdir + "/ftpurl.txt", "rb").read().endswith(b"ftp://new.example/\r\n"))
+    assert open(appdir + "/ftpurl.txt", "rb").read() == b"ftp://old.example/\r\nftp://new.example/\r\n"
+
+
+def engines(session):  # the engine's helper processes started in this session
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        with contextlib.suppress(OSError):
+            if session.workdir.encode() in open(f"/proc/{pid}/environ", "rb").read() and \
+                    b"QtWebEngineProcess" in open(f"/proc/{pid}/cmdline", "rb").read():
+                found.append(pid)
+    return found
+
+
+def lastwindow(args, session):
+    appdir = install(args, session, [])
+    if not args.plugin:
+        print("SKIP: Qt WebEngine is not installed, so there is no browser-pane plugin")
+        return 77
+    calls = registerhandler(session)
+    program = session.start([appdir + "/quaylink"], QTWEBENGINE_DISABLE_SANDBOX="1")
+    bar = session.window(TITLE)
+    session.keys("Tab", "Return")  # "Go" with nothing: the login dialog
+    session.window("Input")
+    session.run("xdotool", "windowactivate", "--sync", str(bar), "key", "alt+F4")  # empty notes: it closes
+    session.run("xdotool", "windowactivate", "--sync", str(session.window("Input")))
+    session.type("u")
+    session.keys("Return")
+    session.window("Warning")
+    session.keys("Return")  # Yes: the pane's engine starts, the dialog closes
+    waitfor("the address", calls)
+    waitfor("the program to end", lambda: program.poll() is not None and not engines(session), 1)
+
+
+def gonefolder(args, session):
+    appdir = install(args, session, [])
+    calls = registerhandler(session)
+    session.start([appdir + "/quaylink"])
+    session.window(TITLE)
+    shutil.rmtree(os.path.dirname(appdir))
+    session.type("ftp://typed.example/")
+    session.keys("Tab", "Return")  # "Go"
+    waitfor("the typed address", calls)
+    session.keys("shift+Tab", "ctrl+a", "BackSpace", "Tab", "Return")  # "Go" with nothing: the login
+    session.window("Input")
+    session.type("u")
+    session.keys("Return")
+    session.window("Warning")
+    session.keys("Return")
+    waitfor("the composed address", lambda: len(calls()) == 2)
+    assert calls() == [(address, session.workdir) for address in ("ftp://typed.example/", "ftp://u:@")], calls()
 
 
 def main():

@@ -7,14 +7,16 @@
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 static QByteArray stored(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
 // A book of `count` addresses, distinct for each `tag`.
@@ -30,12 +32,14 @@ class tst_addressbook : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { umask(022), std::signal(SIGXFSZ, SIG_IGN); }
+    void initTestCase() { umask(022), std::signal(SIGXFSZ, SIG_IGN), QCoreApplication::setApplicationName("Quaylink"); }
     void roundtrip_data();
     void roundtrip();
     void faults_data();
     void faults();
     void killedwhilesaving();
+    void location_data();
+    void location();
 };
 
 void tst_addressbook::roundtrip_data()
@@ -75,12 +79,15 @@ void tst_addressbook::faults_data()
     QTest::addColumn<QString>("reason"); // why the save fails; empty: it succeeds
     QTest::addColumn<int>("mode"); // of ftpurl.txt afterwards
 
-    const QString unread = "the address book there could not be read, and saving would replace it";
+    const QString unread = "the address book there is not a regular file, so it is neither read nor replaced";
     const QString toolarge = QString::fromLocal8Bit(std::strerror(EFBIG));
     QTest::newRow("missing: made at load, private") << "missing" << 2 << QString() << 0600;
     QTest::newRow("gone by the save: made by it, private") << "removed" << 2 << QString() << 0600;
     QTest::newRow("existing keeps its mode") << "" << 2 << QString() << 0664;
     QTest::newRow("a folder in its place") << "folder" << 2 << unread << 040755;
+    QTest::newRow("a FIFO in its place: never opened") << "fifo" << 2 << unread << 010600;
+    QTest::newRow("a socket in its place") << "socket" << 2 << unread << 040755;
+    QTest::newRow("a FIFO by the save") << "file, then fifo" << 2 << unread << 010600;
     QTest::newRow("unread at load, there by the save") << "folder, then file" << 2 << unread << 0664;
     QTest::newRow("size limit, small book") << "size limit" << 2 << toolarge << 0664;
     QTest::newRow("size limit, book over 16 KB") << "size limit" << 1000 << toolarge << 0664;
@@ -92,6 +99,8 @@ void tst_addressbook::faults()
     QFETCH(int, entries);
     QFETCH(QString, reason);
     QFETCH(int, mode);
+    alarm(2); // a FIFO opened waits for a writer: fail rather than hang
+    const auto noalarm = qScopeGuard([] { alarm(0); });
     QTemporaryDir dir;
     BookFile book(dir.filePath("ftpurl.txt"));
     const QByteArray old = "ftp://a.example.com/\r\nftp://b.example.com/\r\n";
@@ -100,16 +109,27 @@ void tst_addressbook::faults()
         return file.open(QIODevice::WriteOnly) && file.write(old) == old.size()
             && chmod(qPrintable(book.path()), 0664) == 0;
     };
-    QVERIFY(fault.startsWith("folder") ? QDir(dir.path()).mkdir("ftpurl.txt") : fault == "missing" || write());
+    const auto place = [&](const QString& kind) { // something in the book's place that is not a file
+        sockaddr_un name { AF_UNIX, {} };
+        std::strcpy(name.sun_path, qPrintable(book.path()));
+        return kind == "fifo"  ? mkfifo(name.sun_path, 0600) == 0
+            : kind == "socket" ? bind(socket(AF_UNIX, SOCK_STREAM, 0), (sockaddr*)&name, sizeof name) == 0
+                               : QDir(dir.path()).mkdir("ftpurl.txt");
+    };
+    const QString first = fault.section(", then ", 0, 0), then = fault.section(", then ", 1);
+    const bool odd = QStringList { "folder", "fifo", "socket" }.contains(first);
+    QVERIFY(odd ? place(first) : fault == "missing" || write());
 
     bool missing = false;
-    QCOMPARE(book.load(&missing).size(), fault.startsWith("folder") || fault == "missing" ? 0 : 2);
+    QCOMPARE(book.load(&missing).size(), odd || fault == "missing" ? 0 : 2);
     QCOMPARE(missing, fault == "missing");
     QVERIFY(!missing || (book.create() && stored(book.path()).isEmpty()));
     if (fault == "removed")
         QVERIFY(QFile::remove(book.path()));
-    if (fault == "folder, then file")
+    if (then == "file")
         QVERIFY(QDir(dir.path()).rmdir("ftpurl.txt") && write());
+    if (then == "fifo")
+        QVERIFY(QFile::remove(book.path()) && place(then));
     const QByteArray kept = stored(book.path());
 
     const QList<addressbook::Entry> newbook = bigbook('n', entries);
@@ -163,6 +183,37 @@ void tst_addressbook::killedwhilesaving()
         const QByteArray content = stored(file.path());
         QVERIFY2(content == saved[0] || content == saved[1], qPrintable(QString("kill %1: neither book").arg(kill)));
     }
+}
+
+void tst_addressbook::location_data()
+{
+    QTest::addColumn<bool>("book"); // already beside the program
+    QTest::addColumn<int>("mode"); // of the program's folder
+    QTest::addColumn<bool>("beside"); // the book stays there, or goes to the user's data folder
+    QTest::newRow("folder written to: portable") << false << 0777 << true;
+    QTest::newRow("a book there, folder read-only") << true << 0555 << true;
+    QTest::newRow("neither: the user's own folder") << false << 0555 << false;
+}
+
+void tst_addressbook::location()
+{
+    QFETCH(bool, book);
+    QFETCH(int, mode);
+    QFETCH(bool, beside);
+    QTemporaryDir dir;
+    const QString appdir = dir.filePath("bin"), own = dir.filePath("data/Quaylink");
+    QVERIFY(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("data"));
+    QVERIFY(!book || QFile(appdir + "/ftpurl.txt").open(QIODevice::WriteOnly));
+    QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(appdir), mode)
+            && !chmod(qPrintable(dir.filePath("data")), 0777));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    // Root may write anywhere; the rule is looked at as an ordinary user.
+    const bool root = geteuid() == 0;
+    QVERIFY(!root || setresuid(65534, 65534, 0) == 0);
+    const QString found = BookFile::locate(appdir);
+    QVERIFY(!root || setresuid(0, 0, 0) == 0);
+    QCOMPARE(found, (beside ? appdir : own) + "/ftpurl.txt");
+    QCOMPARE(QFileInfo(own).isDir(), !beside);
 }
 
 QTEST_APPLESS_MAIN(tst_addressbook)
