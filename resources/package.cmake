@@ -21,10 +21,9 @@ set(CPACK_PACKAGE_NAME quaylink)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Tarnholt <quaylink@tarnholt.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "bar that keeps FTP addresses and opens them")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Quaylink is one narrow bar that stays above all other windows. It keeps an
- address book of FTP addresses and opens the one picked in the desktop's
- handler for it, or in the file manager, which shows the site as a folder.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quaylink is one narrow bar that stays above all other windows. It keeps an
+address book of FTP addresses and opens the one picked in the desktop's
+handler for it, or in the file manager, which shows the site as a folder.")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.tarnholt.example/")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -33,8 +32,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+# Installed under the real prefix, whatever the build's own, into a staging folder, so that the
+# menu entry names /usr/bin.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-# Installed under the real prefix into a staging folder, so that the menu entry names /usr/bin.
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

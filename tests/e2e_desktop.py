@@ -278,6 +278,7 @@ def package(args, session):
         entry = dict(line.split("=", 1) for line in open("/usr/share/applications/quaylink.desktop").read().split("\n")
                      if "=" in line)
         home = session.workdir + "/home"
+        os.chmod(session.workdir, 0o711)
         os.makedirs(home + "/runtime", 0o700)
         shutil.copy(os.environ["XAUTHORITY"], home + "/.Xauthority")
         for folder, _, files in os.walk(home):
