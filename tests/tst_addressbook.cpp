@@ -38,7 +38,6 @@ private slots:
     void faults_data();
     void faults();
     void killedwhilesaving();
-    void location_data();
     void location();
 };
 
@@ -109,11 +108,11 @@ void tst_addressbook::faults()
         return file.open(QIODevice::WriteOnly) && file.write(old) == old.size()
             && chmod(qPrintable(book.path()), 0664) == 0;
     };
+    sockaddr_un name { AF_UNIX, {} };
+    std::strcpy(name.sun_path, qPrintable(book.path()));
     const auto place = [&](const QString& kind) { // something in the book's place that is not a file
-        sockaddr_un name { AF_UNIX, {} };
-        std::strcpy(name.sun_path, qPrintable(book.path()));
-        return kind == "fifo"  ? mkfifo(name.sun_path, 0600) == 0
-            : kind == "socket" ? bind(socket(AF_UNIX, SOCK_STREAM, 0), (sockaddr*)&name, sizeof name) == 0
+        return kind == "fifo"  ? !mkfifo(name.sun_path, 0600)
+            : kind == "socket" ? !bind(socket(AF_UNIX, SOCK_STREAM, 0), (sockaddr*)&name, sizeof name)
                                : QDir(dir.path()).mkdir("ftpurl.txt");
     };
     const QString first = fault.section(", then ", 0, 0), then = fault.section(", then ", 1);
@@ -185,35 +184,26 @@ void tst_addressbook::killedwhilesaving()
     }
 }
 
-void tst_addressbook::location_data()
-{
-    QTest::addColumn<bool>("book"); // already beside the program
-    QTest::addColumn<int>("mode"); // of the program's folder
-    QTest::addColumn<bool>("beside"); // the book stays there, or goes to the user's data folder
-    QTest::newRow("folder written to: portable") << false << 0777 << true;
-    QTest::newRow("a book there, folder read-only") << true << 0555 << true;
-    QTest::newRow("neither: the user's own folder") << false << 0555 << false;
-}
-
+// A book beside the program stays there, and a new one goes there while the folder can be
+// written; otherwise the book is the user's own. Root may write anywhere, so the test looks as
+// an ordinary user.
 void tst_addressbook::location()
 {
-    QFETCH(bool, book);
-    QFETCH(int, mode);
-    QFETCH(bool, beside);
-    QTemporaryDir dir;
-    const QString appdir = dir.filePath("bin"), own = dir.filePath("data/Quaylink");
-    QVERIFY(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("data"));
-    QVERIFY(!book || QFile(appdir + "/ftpurl.txt").open(QIODevice::WriteOnly));
-    QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(appdir), mode)
-            && !chmod(qPrintable(dir.filePath("data")), 0777));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
-    // Root may write anywhere; the rule is looked at as an ordinary user.
-    const bool root = geteuid() == 0;
-    QVERIFY(!root || setresuid(65534, 65534, 0) == 0);
-    const QString found = BookFile::locate(appdir);
-    QVERIFY(!root || setresuid(0, 0, 0) == 0);
-    QCOMPARE(found, (beside ? appdir : own) + "/ftpurl.txt");
-    QCOMPARE(QFileInfo(own).isDir(), !beside);
+    for (const auto& [book, mode, beside] :
+         { std::tuple(false, 0777, true), { true, 0555, true }, { false, 0555, false } }) {
+        QTemporaryDir dir;
+        const QString appdir = dir.filePath("bin"), data = dir.filePath("data");
+        QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(data)
+                && (!book || QFile(appdir + "/ftpurl.txt").open(QIODevice::WriteOnly)));
+        QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(appdir), mode)
+                && !chmod(qPrintable(data), 0777));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        const bool root = geteuid() == 0;
+        QVERIFY(!root || setresuid(65534, 65534, 0) == 0);
+        const QString found = BookFile::locate(appdir);
+        QVERIFY(!root || setresuid(0, 0, 0) == 0);
+        QCOMPARE(found, (beside ? appdir : data + "/Quaylink") + "/ftpurl.txt");
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_addressbook)
