@@ -14,9 +14,10 @@
 #                file manager on a private session bus (a stand-in recording ShowFolders); with a
 #                handler registered, the handler gets it instead.
 #   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
-#   package      the .deb built, installed with apt-get and started from its menu entry as
-#                `nobody`: the book goes to the user's data folder and keeps an address from one
-#                start to the next; removed, it leaves nothing under /usr. Root only.
+#   package      the .deb built, passing lintian, installed with apt-get, its metainfo passing
+#                appstreamcli, and started from its menu entry as `nobody`: the book goes to the
+#                user's data folder and keeps an address from one start to the next; removed,
+#                it leaves nothing under /usr. Root only.
 #   twostarts    a second start on the same book brings the running bar forward and ends; a
 #                lock left by a killed bar does not stop the first start.
 #   lastwindow   the login dialog's site opened after the bar has closed: the program ends
@@ -271,9 +272,9 @@ def package(args, session):
         print("SKIP: needs root, apt-get and dpkg-dev")
         return 77
     subprocess.run(["cmake", "--build", args.build, "--target", "package"], check=True, stdout=subprocess.DEVNULL)
-    apt = ["apt-get", "-y", "-q", "-o", "DPkg::Lock::Timeout=60"]
-    subprocess.run(apt + ["install", os.path.abspath(args.build) + "/quaylink_1.00_amd64.deb"], check=True,
-                   stdout=subprocess.DEVNULL)
+    deb, apt = os.path.abspath(args.build) + "/quaylink_1.00_amd64.deb", ["apt-get", "-y", "-q", "-o", "DPkg::Lock::Timeout=60"]
+    subprocess.run(["lintian", "--fail-on", "error,warning", "--suppress-tags", "maintscript-calls-ldconfig", deb], check=True)
+    subprocess.run(apt + ["install", deb], check=True, stdout=subprocess.DEVNULL)
     try:  # as nobody, with a home of its own that it can reach
         entry = dict(re.findall(r"^(\w+)=(.*)$", open("/usr/share/applications/quaylink.desktop").read(), re.M))
         home = session.workdir + "/home"
@@ -281,6 +282,7 @@ def package(args, session):
         os.makedirs(home + "/runtime", 0o700)
         shutil.copy(os.environ["XAUTHORITY"], home + "/.Xauthority")
         subprocess.run(["chown", "-R", "nobody:nogroup", home], check=True)
+        subprocess.run(["appstreamcli", "validate", "--no-net", *glob.glob("/usr/share/metainfo/*Quaylink*")], check=True)
         session.env.update(HOME=home, XAUTHORITY=home + "/.Xauthority", XDG_RUNTIME_DIR=home + "/runtime",
                            XDG_DATA_HOME=home + "/.local/share")
         user = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", entry["Exec"].strip('"')]
