@@ -307,6 +307,7 @@ def package(args, session):
     finally:
         subprocess.run(apt + ["remove", "quaylink"], check=True, stdout=subprocess.DEVNULL)
     left = subprocess.run(["find", "/usr", "-iname", "*quaylink*"], capture_output=True, text=True).stdout
+    subprocess.run(["dpkg", "--purge", "quaylink"], check=True, stdout=subprocess.DEVNULL)  # its record too
     assert not left, f"left under /usr: {left}"
 
 
