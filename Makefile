@@ -6,11 +6,11 @@ PACKAGES := cmake g++ ninja-build qt6-base-dev qt6-webengine-dev libgl-dev xdg-u
 	binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev \
 	g++-mingw-w64-x86-64 xdotool imagemagick python3 libgl1-mesa-dri hyperfine time \
 	clang libclang-rt-14-dev util-linux libbenchmark-dev dbus-daemon python3-gi libglib2.0-bin \
-	openbox x11-utils weston xwayland qt6-wayland binutils libxcb1-dev gir1.2-gtk-4.0
+	openbox x11-utils weston xwayland qt6-wayland binutils libxcb1-dev gir1.2-gtk-4.0 dpkg-dev file lintian appstream
 # How long `make fuzz` runs the address-book fuzz target, in seconds.
 FUZZ_SECONDS ?= 1800
 
-.PHONY: all deps build run test fuzz bench clean
+.PHONY: all deps build run test fuzz bench package clean
 
 all: build
 
@@ -36,6 +36,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+
+# The Debian package, $(BUILD)/quaylink_<version>_amd64.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 # The address-book fuzz target at length; new inputs are kept in $(BUILD)/fuzz-work/corpus.
 fuzz: build

@@ -1,9 +1,12 @@
-// Start-up of the real bar: as main.cpp, with the real desktop services, on the application
-// directory given, and quits once the window has painted for the first time. The program
+// Start-up of the real bar: as main.cpp, with the real desktop services, the book's location
+// and its single-bar lock, on the application directory given, and quits once the window has
+// painted for the first time. The program
 // itself takes no arguments; this launcher exists for the benchmark alone.
 #include "common/desktopservices_qt.h"
 #include "common/fonts.h"
+#include "main_window/bookfile.h"
 #include "main_window/frmquaylink.h"
+#include "main_window/singlebar.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -35,9 +38,16 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaylink"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quaylink"));
+    const QString appdir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QCoreApplication::applicationDirPath();
+    const QString book = BookFile::locate(appdir);
+    SingleBar single(book);
+    if (!single.first())
+        return 1;
     substitutefonts();
     QtDesktopServices services;
-    frmquaylink window(services, argc > 1 ? QString::fromLocal8Bit(argv[1]) : QCoreApplication::applicationDirPath());
+    frmquaylink window(services, appdir, book);
+    single.setwindow(window);
     QuitAfterPaint quit;
     window.installEventFilter(&quit);
     window.show();

@@ -4,9 +4,14 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDir>
+#include <QEventLoopLocker>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <unistd.h>
 
 namespace
@@ -23,22 +28,33 @@ QString folderscheme(const QString& address)
 
 // Runs `program` without waiting for it; `done` gets whether it ended with status 0, and what
 // it printed when `mode` keeps its output. Started in a session of its own, as a detached
-// start would be, so that what it opens outlives a Ctrl+C to the bar's terminal.
+// start would be, so that what it opens outlives a Ctrl+C to the bar's terminal. The program
+// runs on past its last window until the step has done its part: until `program` ends, or
+// only until it has started when `handsover`, since a handler it starts may run for hours.
 void run(const QString& program, const QStringList& arguments, const QString& directory,
-         QProcess::ProcessChannelMode mode, const std::function<void(bool, const QByteArray&)>& done)
+         QProcess::ProcessChannelMode mode, bool handsover, const std::function<void(bool, const QByteArray&)>& done)
 {
     auto* process = new QProcess;
-    process->setWorkingDirectory(directory);
+    auto keep = std::make_shared<std::unique_ptr<QEventLoopLocker>>(std::make_unique<QEventLoopLocker>());
+    // The program's own folder may be gone by now; a process started in it could not start,
+    // and one that inherits it as a removed folder fails in the shell.
+    process->setWorkingDirectory(QFileInfo(directory).isDir() ? directory : QDir::homePath());
     process->setProcessChannelMode(mode);
     process->setInputChannelMode(QProcess::ForwardedInputChannel);
     process->setChildProcessModifier([] { ::setsid(); });
-    QObject::connect(process, &QProcess::finished, process, [process, done](int code, QProcess::ExitStatus status) {
-        done(status == QProcess::NormalExit && code == 0, process->readAllStandardOutput());
-        process->deleteLater();
-    });
-    QObject::connect(process, &QProcess::errorOccurred, process, [process, done](QProcess::ProcessError error) {
+    if (handsover)
+        QObject::connect(process, &QProcess::started, process, [keep] { keep->reset(); });
+    // Each step's end starts the next before it lets go of the program.
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, done, keep](int code, QProcess::ExitStatus status) {
+                         done(status == QProcess::NormalExit && code == 0, process->readAllStandardOutput());
+                         keep->reset();
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, done, keep](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
             done(false, {});
+            keep->reset();
             process->deleteLater();
         }
     });
@@ -46,13 +62,16 @@ void run(const QString& program, const QStringList& arguments, const QString& di
 }
 
 // The file manager's own interface on the session bus, which GNOME Files, Dolphin, Nemo and
-// others serve. The bus is first reached here, on the first such open, not at start-up.
+// others serve. The bus is first reached here, on the first such open, not at start-up. The
+// program runs on until the file manager has answered.
 void showfolder(const QString& address)
 {
     auto call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
                                                "org.freedesktop.FileManager1", "ShowFolders");
     call << QStringList { address } << QString();
-    QDBusConnection::sessionBus().asyncCall(call);
+    auto* answer = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call));
+    auto keep = std::make_shared<QEventLoopLocker>();
+    QObject::connect(answer, &QDBusPendingCallWatcher::finished, answer, [answer, keep] { answer->deleteLater(); });
 }
 
 void route(const QString& address, const QString& directory, std::optional<bool> handler, std::optional<bool> opened)
@@ -62,12 +81,12 @@ void route(const QString& address, const QString& directory, std::optional<bool>
         // The same lookup xdg-open makes. Asked first, because with no handler xdg-open may
         // start a web browser, which cannot show the site, and still report success.
         run("xdg-mime", { "query", "default", "x-scheme-handler/" + folderscheme(address) }, {},
-            QProcess::ForwardedErrorChannel, [=](bool ok, const QByteArray& output) {
+            QProcess::ForwardedErrorChannel, false, [=](bool ok, const QByteArray& output) {
                 route(address, directory, ok && !output.trimmed().isEmpty(), opened);
             });
         break;
     case ShellStep::XdgOpen:
-        run("xdg-open", { address }, directory, QProcess::ForwardedChannels,
+        run("xdg-open", { address }, directory, QProcess::ForwardedChannels, true,
             [=](bool ok, const QByteArray&) { route(address, directory, handler, ok); });
         break;
     case ShellStep::FileManager:

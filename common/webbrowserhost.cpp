@@ -82,6 +82,10 @@ void WebBrowserHost::navigate(const QString& url)
 
 void WebBrowserHost::loadpane()
 {
+    // A bar closed before its pane loaded shows no page, and the page view's own window would
+    // keep the program from ending with its last window.
+    if (window()->isHidden() && window()->testAttribute(Qt::WA_WState_ExplicitShowHide))
+        return;
     for (const QString& dir : std::as_const(m_plugindirs)) {
         const QFileInfo file(dir + '/' + pluginfilename());
         if (!file.isFile())

@@ -1,7 +1,10 @@
 #include "bookfile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
@@ -13,6 +16,18 @@ namespace
 // A new book may come to hold passwords: only its owner reads it.
 constexpr QFileDevice::Permissions owneronly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
+// Opening a FIFO waits for a writer, a device may never end, and a save would put a regular
+// file in the place of either: only regular files are read or replaced.
+bool irregular(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
+const QString unreadable = QStringLiteral("the address book there could not be read, and saving would replace it");
+const QString notregular = QStringLiteral("the address book there is not a regular file, so it is neither read nor "
+                                          "replaced");
+
 } // namespace
 
 BookFile::BookFile(QString path)
@@ -20,16 +35,31 @@ BookFile::BookFile(QString path)
 {
 }
 
+QString BookFile::locate(const QString& appdir)
+{
+    const QString beside = appdir + QStringLiteral("/ftpurl.txt");
+    if (QFileInfo::exists(beside) || QFileInfo(appdir).isWritable())
+        return beside;
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (own.isEmpty() || !QDir().mkpath(own))
+        return beside;
+    return own + QStringLiteral("/ftpurl.txt");
+}
+
 QList<addressbook::Entry> BookFile::load(bool* missing)
 {
     QFile file(m_path);
-    const bool opened = file.open(QIODevice::ReadOnly);
-    m_unread = !opened && (file.exists() || file.error() != QFileDevice::OpenError);
+    const bool regular = !irregular(m_path);
+    m_unread = regular ? QString() : notregular;
     if (missing)
-        *missing = !opened && !m_unread;
-    if (!opened)
-        return {};
-    return addressbook::readentries(file.readAll());
+        *missing = false;
+    if (regular && file.open(QIODevice::ReadOnly))
+        return addressbook::readentries(file.readAll());
+    if (regular && (file.exists() || file.error() != QFileDevice::OpenError))
+        m_unread = unreadable;
+    if (missing)
+        *missing = m_unread.isEmpty();
+    return {};
 }
 
 bool BookFile::create() const
@@ -40,8 +70,10 @@ bool BookFile::create() const
 
 QString BookFile::save(const QList<addressbook::Entry>& entries) const
 {
-    if (m_unread)
-        return QStringLiteral("the address book there could not be read, and saving would replace it");
+    if (!m_unread.isEmpty())
+        return m_unread;
+    if (irregular(m_path))
+        return notregular;
     QFile current(m_path);
     if (current.exists() && !current.open(QIODevice::ReadOnly))
         return current.errorString();

@@ -11,11 +11,17 @@ class BookFile
 public:
     explicit BookFile(QString path);
 
+    // Where the book of a program in `appdir` lives: beside the program when a book is there
+    // or the folder can be written, so that portable copies and existing users keep theirs;
+    // otherwise in the user's own data folder, made if need be, as for any installed program.
+    static QString locate(const QString& appdir);
+
     const QString& path() const { return m_path; }
 
     // The book's entries. `missing` tells whether there was no file at all, so that the
     // caller can say so and create one. A file that is there but cannot be read gives no
-    // entries, and saves are refused until a load reads it.
+    // entries, and saves are refused until a load reads it; so does anything in its place
+    // that is not a regular file (a folder, a FIFO, a device), which is never opened.
     QList<addressbook::Entry> load(bool* missing = nullptr);
 
     // A new empty book, or the book cut to 0 bytes; false when it could not be made.
@@ -27,7 +33,7 @@ public:
 
 private:
     QString m_path;
-    // The last load found the file but could not read it: saving would replace addresses
-    // the caller never saw.
-    bool m_unread = false;
+    // Why saves are refused, or empty: the last load found the file but could not read it,
+    // and saving would replace addresses the caller never saw.
+    QString m_unread;
 };

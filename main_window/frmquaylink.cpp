@@ -40,13 +40,13 @@ QFont buttonfont()
 
 } // namespace
 
-frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir)
+frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir, const QString& book)
     : QWidget(nullptr,
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint)
     , m_services(services)
     , m_appdir(appdir)
-    , m_book(urlfile())
+    , m_book(book.isEmpty() ? appdir + QStringLiteral("/ftpurl.txt") : book)
 {
     setObjectName(QStringLiteral("frmquaylink"));
     setWindowTitle(QStringLiteral("Quaylink -- Freeware from ") + webaddresses::makerhost);
@@ -160,11 +160,6 @@ void frmquaylink::createcontrols()
     // The control first in the tab order holds the focus when the window first shows; Qt
     // would give it to the first control made.
     combourl->setFocus();
-}
-
-QString frmquaylink::urlfile() const
-{
-    return m_appdir + QStringLiteral("/ftpurl.txt");
 }
 
 void frmquaylink::setaddress(const QString& address)

@@ -21,9 +21,10 @@ class frmquaylink : public QWidget
 {
     Q_OBJECT
 public:
-    // `appdir` is where ftpurl.txt lives and where opened sites start: the program's own
-    // directory. Runs the load steps; the caller shows the window.
-    frmquaylink(DesktopServices& services, const QString& appdir);
+    // `appdir` is where opened sites start: the program's own directory. `book` is the
+    // address book's file, by default ftpurl.txt in `appdir`. Runs the load steps; the caller
+    // shows the window.
+    frmquaylink(DesktopServices& services, const QString& appdir, const QString& book = {});
     ~frmquaylink() override;
 
     // Outer heights in twips, and what they leave for the client area under a 25-pixel frame.
@@ -32,7 +33,7 @@ public:
     static constexpr int frameheight = 375;
 
     const QString& appdir() const { return m_appdir; }
-    QString urlfile() const;
+    const QString& urlfile() const { return m_book.path(); }
 
     // The address book: the combo's list mirrored by ftpurl.txt.
     void loadurls();

@@ -16,6 +16,15 @@
 #   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
 #   drop         a file dragged from the upload pane into a GTK 4 drop target that reads it while
 #                the drag moves, as GNOME Files does, reaches the target and is dropped.
+#   package      the .deb built, passing lintian, installed with apt-get, its metainfo passing
+#                appstreamcli, and started from its menu entry as `nobody`: the book goes to the
+#                user's data folder and keeps an address from one start to the next; removed,
+#                it leaves nothing under /usr. Root only.
+#   twostarts    a second start on the same book brings the running bar forward and ends,
+#                and the bar's saves go on; the lock left by a killed bar does not stop a start.
+#   lastwindow   the login dialog's site opened after the bar has closed: the program ends
+#                with the dialog, within a second, and leaves no engine behind (its helper
+#                processes are its children).
 import contextlib
 import functools
 import glob
@@ -90,7 +99,8 @@ class Session:
 
     def close(self):
         for process in self.processes:
-            os.killpg(process.pid, signal.SIGKILL)
+            with contextlib.suppress(ProcessLookupError):  # ended on its own
+                os.killpg(process.pid, signal.SIGKILL)
             process.wait()
         for pid in filter(str.isdigit, os.listdir("/proc")):  # and what a private bus started for them
             with contextlib.suppress(OSError):
@@ -131,14 +141,14 @@ def bar(args, session):
     x, y = session.origin(bar)
     assert (x, y) == (372, 22), f"the bar's client area is at {(x, y)}"
 
-    def opens(address, keys, prompt):
+    def opens(address, keys, prompt, folder=os.path.realpath(appdir)):
         session.keys(*keys)
         if prompt:  # Escape does not answer it; Yes, its default, does
             session.window("Warning")
             session.keys("Escape")
             session.window("Warning")
             session.keys("Return")
-        expected.append((address, os.path.realpath(appdir)))
+        expected.append((address, folder))
         waitfor(f"{address} to open after {keys}", lambda: calls() == expected)
 
     session.type(TYPED)
@@ -149,7 +159,8 @@ def bar(args, session):
     for field in ("u@x", "p", "h"):
         session.type(field)
         session.keys("Tab")
-    opens("ftp://u%40x:p@h", ["Return"], prompt=True)  # OK
+    shutil.rmtree(os.path.dirname(appdir))
+    opens("ftp://u%40x:p@h", ["Return"], prompt=True, folder=session.workdir)  # OK
 
     tile = session.pixel(x, y + 10)
     session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
@@ -305,6 +316,84 @@ def drop(args, session):
         or said("value " + uri), 4)
     session.run("xdotool", "mouseup", "1")
     waitfor("the target to take the drop of the file", lambda: said("drop " + uri), 4)
+def package(args, session):
+    if os.geteuid() != 0 or not shutil.which("apt-get") or not shutil.which("dpkg-shlibdeps"):
+        print("SKIP: needs root, apt-get and dpkg-dev")
+        return 77
+    subprocess.run(["cmake", "--build", args.build, "--target", "package"], check=True, stdout=subprocess.DEVNULL)
+    deb = os.path.abspath(args.build) + "/quaylink_1.00_amd64.deb"
+    apt = ["apt-get", "-y", "-q", "-o", "DPkg::Lock::Timeout=60"]
+    # CPack calls ldconfig for the pane's plugin under /usr/lib, where it is harmless.
+    subprocess.run(["lintian", "--fail-on", "error,warning", "--suppress-tags", "maintscript-calls-ldconfig", deb],
+                   check=True)
+    subprocess.run(apt + ["install", deb], check=True, stdout=subprocess.DEVNULL)
+    try:  # as nobody, with a home of its own that it can reach
+        entry = dict(re.findall(r"^(\w+)=(.*)$", open("/usr/share/applications/quaylink.desktop").read(), re.M))
+        home = session.workdir + "/home"
+        os.chmod(session.workdir, 0o711)
+        os.makedirs(home + "/runtime", 0o700)
+        shutil.copy(os.environ["XAUTHORITY"], home + "/.Xauthority")
+        subprocess.run(["chown", "-R", "nobody:nogroup", home], check=True)
+        subprocess.run(["appstreamcli", "validate", "--no-net", *glob.glob("/usr/share/metainfo/*Quaylink*")],
+                       check=True)
+        session.env.update(HOME=home, XAUTHORITY=home + "/.Xauthority", XDG_RUNTIME_DIR=home + "/runtime",
+                           XDG_DATA_HOME=home + "/.local/share")
+        user = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", entry["Exec"].strip('"')]
+        program = session.start(user)
+        session.window("Quaylink")  # the missing-file notice
+        session.keys("Return")
+        bar = session.window(TITLE)
+        wmclass = session.run("xprop", "-id", str(bar), "WM_CLASS").split(", ")[-1].strip('"')
+        assert wmclass == entry["StartupWMClass"], f"WM_CLASS {wmclass}, menu entry {entry['StartupWMClass']}"
+        session.type("ftp://kept.example/")
+        session.run("xdotool", "mousemove", "--window", str(bar), "242", "75", "click", "1")  # "Save Url"
+        book = home + "/.local/share/Quaylink/ftpurl.txt"
+        waitfor("the address in the user's book", lambda: open(book, "rb").read() == b"ftp://kept.example/\r\n")
+        session.run("xdotool", "windowactivate", "--sync", str(bar), "key", "alt+F4")
+        program.wait(10)
+        session.start(user)
+        session.window(TITLE)
+        session.keys("Down")  # picks the first entry: the go-online prompt asks
+        session.window("Warning")
+    finally:
+        subprocess.run(apt + ["remove", "quaylink"], check=True, stdout=subprocess.DEVNULL)
+    left = subprocess.run(["find", "/usr", "-iname", "*quaylink*"], capture_output=True, text=True).stdout
+    subprocess.run(["dpkg", "--purge", "quaylink"], check=True, stdout=subprocess.DEVNULL)  # its record too
+    assert not left, f"left under /usr: {left}"
+
+
+def twostarts(args, session):
+    appdir = install(args, session, ["ftp://old.example/"])
+    crashed = session.start([appdir + "/quaylink"])  # killed, it leaves its lock behind
+    session.window(TITLE)
+    os.kill(crashed.pid, signal.SIGKILL)
+    crashed.wait()
+    session.start([appdir + "/quaylink"])
+    bar = session.window(TITLE)
+    session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
+    session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
+    second = subprocess.run([appdir + "/quaylink"], env=session.env, cwd=session.workdir, timeout=10)
+    assert second.returncode == 0, "the second start did not end well"  # and made no window that stays
+    waitfor("the running bar to come forward", lambda: session.run("xdotool", "getactivewindow") == str(bar), 5)
+    session.type("ftp://new.example/")
+    session.run("xdotool", "mousemove", "--window", str(bar), "242", "75", "click", "1")  # "Save Url"
+    book = b"ftp://old.example/\r\nftp://new.example/\r\n"
+    waitfor("the save", lambda: open(appdir + "/ftpurl.txt", "rb").read() == book)
+
+
+def lastwindow(args, session):
+    appdir = install(args, session, [])
+    calls = registerhandler(session)
+    program = session.start([appdir + "/quaylink"], QTWEBENGINE_DISABLE_SANDBOX="1")
+    bar = session.window(TITLE)
+    session.keys("Tab", "Return")  # "Go" with nothing: the login dialog
+    session.run("xdotool", "windowactivate", "--sync", str(bar), "key", "alt+F4")  # empty notes: it closes
+    session.run("xdotool", "windowactivate", "--sync", str(session.window("Input")), "type", "u")
+    session.keys("Return")
+    session.window("Warning")
+    session.keys("Return")  # Yes: the dialog opens the site, sends the closed bar's pane to a page, and closes
+    waitfor("the address", calls)
+    waitfor("the program and its engine to end", lambda: program.poll() is not None, 1)
 
 
 def main():

@@ -14,7 +14,7 @@
 static QByteArray stored(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
 // A book of `count` addresses, distinct for each `tag`.
@@ -30,12 +30,13 @@ class tst_addressbook : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { umask(022), std::signal(SIGXFSZ, SIG_IGN); }
+    void initTestCase() { umask(022), std::signal(SIGXFSZ, SIG_IGN), QCoreApplication::setApplicationName("Quaylink"); }
     void roundtrip_data();
     void roundtrip();
     void faults_data();
     void faults();
     void killedwhilesaving();
+    void location();
 };
 
 void tst_addressbook::roundtrip_data()
@@ -75,12 +76,14 @@ void tst_addressbook::faults_data()
     QTest::addColumn<QString>("reason"); // why the save fails; empty: it succeeds
     QTest::addColumn<int>("mode"); // of ftpurl.txt afterwards
 
-    const QString unread = "the address book there could not be read, and saving would replace it";
+    const QString unread = "the address book there is not a regular file, so it is neither read nor replaced";
     const QString toolarge = QString::fromLocal8Bit(std::strerror(EFBIG));
     QTest::newRow("missing: made at load, private") << "missing" << 2 << QString() << 0600;
     QTest::newRow("gone by the save: made by it, private") << "removed" << 2 << QString() << 0600;
     QTest::newRow("existing keeps its mode") << "" << 2 << QString() << 0664;
     QTest::newRow("a folder in its place") << "folder" << 2 << unread << 040755;
+    QTest::newRow("a FIFO in its place: never opened") << "fifo" << 2 << unread << 010600;
+    QTest::newRow("a FIFO by the save") << "file, then fifo" << 2 << unread << 010600;
     QTest::newRow("unread at load, there by the save") << "folder, then file" << 2 << unread << 0664;
     QTest::newRow("size limit, small book") << "size limit" << 2 << toolarge << 0664;
     QTest::newRow("size limit, book over 16 KB") << "size limit" << 1000 << toolarge << 0664;
@@ -92,6 +95,8 @@ void tst_addressbook::faults()
     QFETCH(int, entries);
     QFETCH(QString, reason);
     QFETCH(int, mode);
+    alarm(2); // a FIFO opened waits for a writer: fail rather than hang
+    const auto noalarm = qScopeGuard([] { alarm(0); });
     QTemporaryDir dir;
     BookFile book(dir.filePath("ftpurl.txt"));
     const QByteArray old = "ftp://a.example.com/\r\nftp://b.example.com/\r\n";
@@ -100,16 +105,23 @@ void tst_addressbook::faults()
         return file.open(QIODevice::WriteOnly) && file.write(old) == old.size()
             && chmod(qPrintable(book.path()), 0664) == 0;
     };
-    QVERIFY(fault.startsWith("folder") ? QDir(dir.path()).mkdir("ftpurl.txt") : fault == "missing" || write());
+    const auto place = [&](const QString& kind) { // something in the book's place that is not a file
+        return kind == "fifo" ? !mkfifo(qPrintable(book.path()), 0600) : QDir(dir.path()).mkdir("ftpurl.txt");
+    };
+    const QString first = fault.section(", then ", 0, 0), then = fault.section(", then ", 1);
+    const bool odd = first == "folder" || first == "fifo";
+    QVERIFY(odd ? place(first) : fault == "missing" || write());
 
     bool missing = false;
-    QCOMPARE(book.load(&missing).size(), fault.startsWith("folder") || fault == "missing" ? 0 : 2);
+    QCOMPARE(book.load(&missing).size(), odd || fault == "missing" ? 0 : 2);
     QCOMPARE(missing, fault == "missing");
     QVERIFY(!missing || (book.create() && stored(book.path()).isEmpty()));
     if (fault == "removed")
         QVERIFY(QFile::remove(book.path()));
-    if (fault == "folder, then file")
+    if (then == "file")
         QVERIFY(QDir(dir.path()).rmdir("ftpurl.txt") && write());
+    if (then == "fifo")
+        QVERIFY(QFile::remove(book.path()) && place(then));
     const QByteArray kept = stored(book.path());
 
     const QList<addressbook::Entry> newbook = bigbook('n', entries);
@@ -162,6 +174,28 @@ void tst_addressbook::killedwhilesaving()
         waitpid(child, nullptr, 0);
         const QByteArray content = stored(file.path());
         QVERIFY2(content == saved[0] || content == saved[1], qPrintable(QString("kill %1: neither book").arg(kill)));
+    }
+}
+
+// A book beside the program stays there, and a new one goes there while the folder can be
+// written; otherwise the book is the user's own. Root may write anywhere, so the test looks as
+// an ordinary user.
+void tst_addressbook::location()
+{
+    for (const auto& [book, mode, beside] :
+         { std::tuple(false, 0777, true), { true, 0555, true }, { false, 0555, false } }) {
+        QTemporaryDir dir;
+        const QString appdir = dir.filePath("bin"), data = dir.filePath("data");
+        QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(data)
+                && (!book || QFile(appdir + "/ftpurl.txt").open(QIODevice::WriteOnly)));
+        QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(appdir), mode)
+                && !chmod(qPrintable(data), 0777));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        const bool root = geteuid() == 0;
+        QVERIFY(!root || setresuid(65534, 65534, 0) == 0);
+        const QString found = BookFile::locate(appdir);
+        QVERIFY(!root || setresuid(0, 0, 0) == 0);
+        QCOMPARE(found, (beside ? appdir : data + "/Quaylink") + "/ftpurl.txt");
     }
 }
 

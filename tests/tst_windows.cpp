@@ -249,8 +249,8 @@ void tst_windows::book_data()
         { "nothing typed: nothing written", { "ftp://a", "click:cmdadd|click:cmddelete", "ftp://a", "", "" } },
         { "a book that could not be read is not replaced",
           { "(folder)", "type:ftp://new|click:cmdadd", "(none)", "ftp://new",
-            "ask [The address book could not be saved to DIR/ftpurl.txt: the address book there could not be "
-            "read, and saving would replace it] 0 null" } },
+            "ask [The address book could not be saved to DIR/ftpurl.txt: the address book there is not a regular "
+            "file, so it is neither read nor replaced] 0 null" } },
         { "no book: a notice before the bar shows, then an empty book",
           { QString(), "", "", "",
             "ontop frmquaylink|ask [Previous record of FTP addresses -- as ftpurl.txt -- cannot be found or has not "
