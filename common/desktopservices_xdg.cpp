@@ -1,13 +1,17 @@
 #include "desktopservices_xdg.h"
 #include "desktopservices_qt.h"
+#include "giologin.h"
+#include "webbrowserhost.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QPointer>
 #include <QProcess>
 #include <QStringList>
 #include <functional>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -22,10 +26,12 @@ QString folderscheme(const QString& address)
 }
 
 // Runs `program` without waiting for it; `done` gets whether it ended with status 0, and what
-// it printed when `mode` keeps its output. Started in a session of its own, as a detached
-// start would be, so that what it opens outlives a Ctrl+C to the bar's terminal.
-void run(const QString& program, const QStringList& arguments, const QString& directory,
-         QProcess::ProcessChannelMode mode, const std::function<void(bool, const QByteArray&)>& done)
+// it printed when `mode` keeps its output; `started` runs once it is under way. Started in a
+// session of its own, as a detached start would be, so that what it opens outlives a Ctrl+C
+// to the bar's terminal.
+void run(
+    const QString& program, const QStringList& arguments, const QString& directory, QProcess::ProcessChannelMode mode,
+    const std::function<void(bool, const QByteArray&)>& done, const std::function<void()>& started = [] {})
 {
     auto* process = new QProcess;
     process->setWorkingDirectory(directory);
@@ -42,6 +48,7 @@ void run(const QString& program, const QStringList& arguments, const QString& di
             process->deleteLater();
         }
     });
+    QObject::connect(process, &QProcess::started, process, started);
     process->start(program, arguments);
 }
 
@@ -55,32 +62,42 @@ void showfolder(const QString& address)
     QDBusConnection::sessionBus().asyncCall(call);
 }
 
-void route(const QString& address, const QString& directory, std::optional<bool> handler, std::optional<bool> opened)
+// `handedover` runs once the address is on its way to the program that shows it.
+void route(const QString& address, const QString& directory, std::optional<bool> handler, std::optional<bool> opened,
+           bool loggedin, const std::function<void()>& handedover)
 {
-    switch (nextshellstep(address, handler, opened)) {
+    const auto next = [=](std::optional<bool> handlerfound, std::optional<bool> openedok, bool loginrun) {
+        route(address, directory, handlerfound, openedok, loginrun, handedover);
+    };
+    switch (nextshellstep(address, handler, opened, loggedin)) {
     case ShellStep::AskHandler:
         // The same lookup xdg-open makes. Asked first, because with no handler xdg-open may
         // start a web browser, which cannot show the site, and still report success.
         run("xdg-mime", { "query", "default", "x-scheme-handler/" + folderscheme(address) }, {},
-            QProcess::ForwardedErrorChannel, [=](bool ok, const QByteArray& output) {
-                route(address, directory, ok && !output.trimmed().isEmpty(), opened);
-            });
+            QProcess::ForwardedErrorChannel,
+            [=](bool ok, const QByteArray& output) { next(ok && !output.trimmed().isEmpty(), opened, loggedin); });
         break;
     case ShellStep::XdgOpen:
-        run("xdg-open", { address }, directory, QProcess::ForwardedChannels,
-            [=](bool ok, const QByteArray&) { route(address, directory, handler, ok); });
+        run(
+            "xdg-open", { address }, directory, QProcess::ForwardedChannels,
+            [=](bool ok, const QByteArray&) { next(handler, ok, loggedin); }, handedover);
+        break;
+    case ShellStep::LogIn:
+        giologin(address, [=] { next(handler, opened, true); });
         break;
     case ShellStep::FileManager:
         showfolder(address);
+        handedover();
         break;
     case ShellStep::Done:
+        handedover(); // in case nothing could be started
         break;
     }
 }
 
 } // namespace
 
-ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std::optional<bool> opened)
+ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std::optional<bool> opened, bool loggedin)
 {
     if (folderscheme(address).isEmpty())
         return opened ? ShellStep::Done : ShellStep::XdgOpen;
@@ -88,16 +105,22 @@ ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std
         return ShellStep::AskHandler;
     if (*handler && !opened)
         return ShellStep::XdgOpen;
-    return *handler && *opened ? ShellStep::Done : ShellStep::FileManager;
+    if (*handler && *opened)
+        return ShellStep::Done;
+    return loggedin ? ShellStep::FileManager : ShellStep::LogIn;
 }
 
 // Freedesktop systems: xdg-open looks up the default handler for the address's scheme. The
 // address goes over as one argument, exactly as the user has it, and never through a shell;
 // xdg-open takes no parameters of its own. Nothing here waits: each step runs when the one
-// before it has ended.
+// before it has ended. A browser pane held back by navigate() starts its engine once the
+// address is on its way.
 void QtDesktopServices::shellopen(QWidget*, const QString& address, const QString&, const QString& directory)
 {
-    route(address, directory, {}, {});
+    route(address, directory, {}, {}, false, [pane = QPointer<WebBrowserHost>(std::exchange(m_heldpane, nullptr))] {
+        if (pane)
+            pane->releaseload();
+    });
 }
 
 void QtDesktopServices::chooseplatform()
