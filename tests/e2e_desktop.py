@@ -9,7 +9,8 @@
 #                root, the pane's engine cannot start with its sandbox on: the pane stays blank.
 #   pane         `cmake --install` lays out the program, its menu entry and icons, the program
 #                without the browser engine linked; the bar shows both advertisement pages,
-#                served on 127.0.0.1, and keeps one X window throughout.
+#                served on 127.0.0.1, and keeps one X window throughout; a page that cannot
+#                load leaves the pane blank.
 #   filemanager  on a GNOME-style session with no ftp:// handler, "Go" hands the address to the
 #                file manager on a private session bus (a stand-in recording ShowFolders); with a
 #                handler registered, the handler gets it instead.
@@ -203,6 +204,11 @@ def pane(args, session):
     session.keys("Return")
     shows("/ads/ads.asp")
     server.shutdown()
+    server.server_close()  # the next page cannot load: the pane goes blank, every pixel white
+    blank = lambda: set(re.findall(r"#([0-9A-F]{6})", session.run(
+        "import", "-window", "root", "-crop", f"352x65+{x + 2}+{y}", "-depth", "8", "txt:-"))) == {"FFFFFF"}
+    session.keys("Tab", "Return")
+    waitfor("the pane to stay blank after a page that could not load", lambda: all(blank() for _ in range(5)))
 
 
 # Owns the file manager's name on the session bus; writes each ShowFolders call's folders to
