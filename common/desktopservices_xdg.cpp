@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <unistd.h>
 #include <utility>
@@ -80,7 +81,13 @@ void route(const QString& address, const QString& directory, std::optional<bool>
     case ShellStep::XdgOpen:
         run(
             "xdg-open", { address }, directory, QProcess::ForwardedChannels,
-            [=](bool ok, const QByteArray&) { next(handler, ok, loggedin); }, handedover);
+            [=](bool ok, const QByteArray&) {
+                handedover();
+                next(handler, ok, loggedin);
+            },
+            // xdg-open ends once the handler has the address, or, for a handler that stays
+            // open, when that ends: what waits for it waits a second at most.
+            [=] { QTimer::singleShot(1000, handedover); });
         break;
     case ShellStep::LogIn:
         giologin(address, [=] { next(handler, opened, true); });

@@ -61,7 +61,7 @@ const Gio* gio()
 // encodes them, and what to do once GIO is done.
 struct Login {
     QByteArray user, password;
-    bool hascredentials = false;
+    bool haspassword = false; // "user@host" leaves the password to the file manager's prompt
     bool answered = false;
     GMountOperation* operation = nullptr;
     GFile* file = nullptr;
@@ -83,7 +83,7 @@ void readcredentials(const QString& address, Login& login)
     const qsizetype colon = userinfo.indexOf(u':');
     login.user = QUrl::fromPercentEncoding(userinfo.left(colon).toUtf8()).toUtf8();
     login.password = colon < 0 ? QByteArray() : QUrl::fromPercentEncoding(userinfo.mid(colon + 1).toUtf8()).toUtf8();
-    login.hascredentials = !login.user.isEmpty();
+    login.haspassword = colon >= 0;
 }
 
 // GVfs asks once for the login. A second question means the site refused it: that one is
@@ -98,11 +98,11 @@ void askpassword(GMountOperation* operation, const char*, const char*, const cha
         return;
     }
     login->answered = true;
-    if (login->hascredentials) {
+    if (!login->user.isEmpty() && login->haspassword) {
         g.set_anonymous(operation, FALSE);
         g.set_username(operation, login->user.constData());
         g.set_password(operation, login->password.constData());
-    } else if (flags & G_ASK_PASSWORD_ANONYMOUS_SUPPORTED) {
+    } else if (login->user.isEmpty() && (flags & G_ASK_PASSWORD_ANONYMOUS_SUPPORTED)) {
         g.set_anonymous(operation, TRUE);
     } else {
         g.reply(operation, G_MOUNT_OPERATION_ABORTED);
