@@ -1,7 +1,7 @@
 #include "giologin.h"
 
 #include <QAbstractEventDispatcher>
-#include <QTimer>
+#include <QThread>
 #include <QUrl>
 #include <dlfcn.h>
 // GIO names a field `signals`, which Qt defines as a keyword.
@@ -127,23 +127,40 @@ void mounted(GObject*, GAsyncResult* result, gpointer data)
     done();
 }
 
+void mount(Login* login)
+{
+    if (!login->file) {
+        const std::function<void()> done = std::move(login->done);
+        delete login;
+        done();
+        return;
+    }
+    const Gio& g = *gio();
+    login->operation = g.mount_operation_new();
+    g.signal_connect_data(login->operation, "ask-password", G_CALLBACK(askpassword), login, nullptr, GConnectFlags(0));
+    g.mount_enclosing_volume(login->file, G_MOUNT_MOUNT_NONE, login->operation, nullptr, mounted, login);
+}
+
 } // namespace
 
 void giologin(const QString& address, std::function<void()> done)
 {
-    // GIO reports back through GLib's main loop, which is the window's event loop only when Qt
-    // runs on GLib's dispatcher (it does unless built or told otherwise).
-    const auto* dispatcher = QAbstractEventDispatcher::instance();
-    const Gio* g = dispatcher && dispatcher->inherits("QEventDispatcherGlib") ? gio() : nullptr;
-    if (!g) {
-        QTimer::singleShot(0, std::move(done));
-        return;
-    }
     auto* login = new Login;
     readcredentials(address, *login);
     login->done = std::move(done);
-    login->file = g->file_new_for_uri(address.toUtf8().constData());
-    login->operation = g->mount_operation_new();
-    g->signal_connect_data(login->operation, "ask-password", G_CALLBACK(askpassword), login, nullptr, GConnectFlags(0));
-    g->mount_enclosing_volume(login->file, G_MOUNT_MOUNT_NONE, login->operation, nullptr, mounted, login);
+    // GIO reports back through GLib's main loop, which is the window's event loop only when Qt
+    // runs on GLib's dispatcher (it does unless built or told otherwise).
+    const auto* dispatcher = QAbstractEventDispatcher::instance();
+    const bool glibloop = dispatcher && dispatcher->inherits("QEventDispatcherGlib");
+    // The first time, loading GIO and its GVfs client (modules, a bus connection) takes a
+    // while: a worker does it, and the mount starts on the window's thread once it is done.
+    QThread* worker = QThread::create([login, uri = address.toUtf8(), glibloop] {
+        if (const Gio* g = glibloop ? gio() : nullptr)
+            login->file = g->file_new_for_uri(uri.constData());
+    });
+    QObject::connect(worker, &QThread::finished, worker, [login, worker] {
+        worker->deleteLater();
+        mount(login);
+    });
+    worker->start();
 }
