@@ -13,3 +13,12 @@ if(TARGET quaylink_webpane)
     target_link_libraries(bench_navigation_direct PRIVATE Qt6::Widgets Qt6::Network Qt6::WebEngineWidgets)
     target_compile_definitions(bench_navigation_direct PRIVATE QUAYLINK_BENCH_DIRECT WEBPANEDIR="")
 endif()
+
+# The first "Go" against a later one, click to handler: xvfb-run -a build/bench/bench_firstgo [RUNS]
+if(TARGET quaylink_webpane)
+    find_package(Qt6 REQUIRED COMPONENTS Test)
+    add_executable(bench_firstgo ${CMAKE_CURRENT_LIST_DIR}/firstgo.cpp)
+    target_link_libraries(bench_firstgo PRIVATE quaylink_core Qt6::Test)
+    target_compile_definitions(bench_firstgo PRIVATE WEBPANEDIR="$<TARGET_FILE_DIR:quaylink_webpane>")
+    add_dependencies(bench_firstgo quaylink_webpane)
+endif()

@@ -125,5 +125,11 @@ try:
         subprocess.run([navigation], check=True)
     else:
         print("\nbench_navigation not built: no browser-pane navigation figures")
+
+    # Click on "Go" to the ftp:// handler, the first "Go" after start against a later one.
+    firstgo = os.path.join(bench, "bench_firstgo")
+    if os.path.exists(firstgo):
+        print("\nFirst \"Go\" against a later one (bench_firstgo), target <= 1.20:", flush=True)
+        subprocess.run([firstgo], check=True)
 finally:
     shutil.rmtree(root, ignore_errors=True)

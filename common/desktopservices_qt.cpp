@@ -58,7 +58,14 @@ void QtDesktopServices::keepontop(QWidget& window)
     window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 }
 
+// The engine's first start holds the window's thread for a moment. The windows open an
+// address right after sending the pane its page, and that address goes first: the pane's
+// engine starts once the shell open has handed the address over.
 void QtDesktopServices::navigate(WebBrowserHost& pane, const QString& url)
 {
+    if (!pane.view()) {
+        pane.holdload();
+        m_heldpane = &pane;
+    }
     pane.navigate(url);
 }

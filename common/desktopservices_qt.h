@@ -2,6 +2,8 @@
 
 #include "desktopservices.h"
 
+#include <QPointer>
+
 // The real desktop: Qt message boxes, the window manager's keep-above flag, the browser
 // pane's own engine, and the platform's default-handler lookup for "Open".
 class QtDesktopServices : public DesktopServices
@@ -17,4 +19,8 @@ public:
     void navigate(WebBrowserHost& pane, const QString& url) override;
     int msgbox(const QString& text, Style style, const QString& title = {}) override;
     void keepontop(QWidget& window) override;
+
+private:
+    // A pane whose engine waits for the shell open that follows its first navigation.
+    QPointer<WebBrowserHost> m_heldpane;
 };

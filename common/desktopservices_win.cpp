@@ -1,9 +1,11 @@
 #include "desktopservices_qt.h"
 
+#include "webbrowserhost.h"
 #include "win32shell.h"
 
 #include <QWidget>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -27,6 +29,9 @@ void QtDesktopServices::shellopen(QWidget* owner, const QString& address, const 
     // A null string means "none" to the shell; an empty one is passed as it is.
     win32shell::open(handle, file.c_str(), parameters.isNull() ? nullptr : params.c_str(),
                      directory.isNull() ? nullptr : dir.c_str());
+    // The shell has the address: a pane held back by navigate() may start its engine.
+    if (auto* pane = std::exchange(m_heldpane, nullptr).data())
+        pane->releaseload();
 }
 
 void QtDesktopServices::chooseplatform()

@@ -1,5 +1,7 @@
 #include "desktopservices_xdg.h"
 #include "desktopservices_qt.h"
+#include "giologin.h"
+#include "webbrowserhost.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -8,11 +10,14 @@
 #include <QDir>
 #include <QEventLoopLocker>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -27,12 +32,15 @@ QString folderscheme(const QString& address)
 }
 
 // Runs `program` without waiting for it; `done` gets whether it ended with status 0, and what
-// it printed when `mode` keeps its output. Started in a session of its own, as a detached
-// start would be, so that what it opens outlives a Ctrl+C to the bar's terminal. The program
-// runs on past its last window until the step has done its part: until `program` ends, or
-// only until it has started when `handsover`, since a handler it starts may run for hours.
-void run(const QString& program, const QStringList& arguments, const QString& directory,
-         QProcess::ProcessChannelMode mode, bool handsover, const std::function<void(bool, const QByteArray&)>& done)
+// it printed when `mode` keeps its output; `started` runs once it is under way. Started in a
+// session of its own, as a detached start would be, so that what it opens outlives a Ctrl+C
+// to the bar's terminal. The program runs on past its last window until the step has done its
+// part: until `program` ends, or only until it has started when `handsover`, since a handler
+// it starts may run for hours.
+void run(
+    const QString& program, const QStringList& arguments, const QString& directory, QProcess::ProcessChannelMode mode,
+    bool handsover, const std::function<void(bool, const QByteArray&)>& done,
+    const std::function<void()>& started = [] {})
 {
     auto* process = new QProcess;
     auto keep = std::make_shared<std::unique_ptr<QEventLoopLocker>>(std::make_unique<QEventLoopLocker>());
@@ -42,8 +50,11 @@ void run(const QString& program, const QStringList& arguments, const QString& di
     process->setProcessChannelMode(mode);
     process->setInputChannelMode(QProcess::ForwardedInputChannel);
     process->setChildProcessModifier([] { ::setsid(); });
-    if (handsover)
-        QObject::connect(process, &QProcess::started, process, [keep] { keep->reset(); });
+    QObject::connect(process, &QProcess::started, process, [keep, handsover, started] {
+        if (handsover)
+            keep->reset();
+        started();
+    });
     // Each step's end starts the next before it lets go of the program.
     QObject::connect(process, &QProcess::finished, process,
                      [process, done, keep](int code, QProcess::ExitStatus status) {
@@ -74,32 +85,49 @@ void showfolder(const QString& address)
     QObject::connect(answer, &QDBusPendingCallWatcher::finished, answer, [answer, keep] { answer->deleteLater(); });
 }
 
-void route(const QString& address, const QString& directory, std::optional<bool> handler, std::optional<bool> opened)
+// `handedover` runs once the address is on its way to the program that shows it.
+void route(const QString& address, const QString& directory, std::optional<bool> handler, std::optional<bool> opened,
+           bool loggedin, const std::function<void()>& handedover)
 {
-    switch (nextshellstep(address, handler, opened)) {
+    const auto next = [=](std::optional<bool> handlerfound, std::optional<bool> openedok, bool loginrun) {
+        route(address, directory, handlerfound, openedok, loginrun, handedover);
+    };
+    switch (nextshellstep(address, handler, opened, loggedin)) {
     case ShellStep::AskHandler:
         // The same lookup xdg-open makes. Asked first, because with no handler xdg-open may
         // start a web browser, which cannot show the site, and still report success.
         run("xdg-mime", { "query", "default", "x-scheme-handler/" + folderscheme(address) }, {},
-            QProcess::ForwardedErrorChannel, false, [=](bool ok, const QByteArray& output) {
-                route(address, directory, ok && !output.trimmed().isEmpty(), opened);
-            });
+            QProcess::ForwardedErrorChannel, false,
+            [=](bool ok, const QByteArray& output) { next(ok && !output.trimmed().isEmpty(), opened, loggedin); });
         break;
     case ShellStep::XdgOpen:
-        run("xdg-open", { address }, directory, QProcess::ForwardedChannels, true,
-            [=](bool ok, const QByteArray&) { route(address, directory, handler, ok); });
+        run(
+            "xdg-open", { address }, directory, QProcess::ForwardedChannels, true,
+            [=](bool ok, const QByteArray&) {
+                handedover();
+                next(handler, ok, loggedin);
+            },
+            // xdg-open ends once the handler has the address, or, for a handler that stays
+            // open, when that ends: what waits for it waits a second at most.
+            [=] { QTimer::singleShot(1000, handedover); });
+        break;
+    case ShellStep::LogIn:
+        // The program runs on until the site is shown, also when its last window has closed.
+        giologin(address, [=, keep = std::make_shared<QEventLoopLocker>()] { next(handler, opened, true); });
         break;
     case ShellStep::FileManager:
         showfolder(address);
+        handedover();
         break;
     case ShellStep::Done:
+        handedover(); // in case nothing could be started
         break;
     }
 }
 
 } // namespace
 
-ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std::optional<bool> opened)
+ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std::optional<bool> opened, bool loggedin)
 {
     if (folderscheme(address).isEmpty())
         return opened ? ShellStep::Done : ShellStep::XdgOpen;
@@ -107,16 +135,22 @@ ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std
         return ShellStep::AskHandler;
     if (*handler && !opened)
         return ShellStep::XdgOpen;
-    return *handler && *opened ? ShellStep::Done : ShellStep::FileManager;
+    if (*handler && *opened)
+        return ShellStep::Done;
+    return loggedin ? ShellStep::FileManager : ShellStep::LogIn;
 }
 
 // Freedesktop systems: xdg-open looks up the default handler for the address's scheme. The
 // address goes over as one argument, exactly as the user has it, and never through a shell;
 // xdg-open takes no parameters of its own. Nothing here waits: each step runs when the one
-// before it has ended.
+// before it has ended. A browser pane held back by navigate() starts its engine once the
+// address is on its way.
 void QtDesktopServices::shellopen(QWidget*, const QString& address, const QString&, const QString& directory)
 {
-    route(address, directory, {}, {});
+    route(address, directory, {}, {}, false, [pane = QPointer<WebBrowserHost>(std::exchange(m_heldpane, nullptr))] {
+        if (pane)
+            pane->releaseload();
+    });
 }
 
 void QtDesktopServices::chooseplatform()

@@ -77,7 +77,16 @@ void WebBrowserHost::navigate(const QString& url)
     if (m_loadasked)
         return;
     m_loadasked = true;
-    QTimer::singleShot(0, this, &WebBrowserHost::loadpane);
+    m_waiting = m_held;
+    if (!m_held)
+        QTimer::singleShot(0, this, &WebBrowserHost::loadpane);
+}
+
+void WebBrowserHost::releaseload()
+{
+    m_held = false;
+    if (std::exchange(m_waiting, false))
+        QTimer::singleShot(0, this, &WebBrowserHost::loadpane);
 }
 
 void WebBrowserHost::loadpane()

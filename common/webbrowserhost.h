@@ -21,6 +21,11 @@ public:
     // the caller does next (opening the site) does not wait for the web engine to start.
     void navigate(const QString& url);
 
+    // Keeps the plugin from loading, until releaseload(), for what must not wait for the
+    // engine's start: the address opened right after the first navigation.
+    void holdload() { m_held = true; }
+    void releaseload();
+
     // Where the plugin is looked for, first match first: beside the executable, then where
     // `cmake --install` puts it. Only useful before the first navigation.
     QStringList plugindirs() const { return m_plugindirs; }
@@ -41,4 +46,6 @@ private:
     QWidget* m_view = nullptr;
     QString m_pending; // the latest address asked for while the plugin was not yet loaded
     bool m_loadasked = false;
+    bool m_held = false;
+    bool m_waiting = false; // the load was asked for while held
 };

@@ -9,7 +9,8 @@
 #                root, the pane's engine cannot start with its sandbox on: the pane stays blank.
 #   pane         `cmake --install` lays out the program, its menu entry and icons, the program
 #                without the browser engine linked; the bar shows both advertisement pages,
-#                served on 127.0.0.1, and keeps one X window throughout.
+#                served on 127.0.0.1, and keeps one X window throughout; a page that cannot
+#                load leaves the pane blank.
 #   filemanager  on a GNOME-style session with no ftp:// handler, "Go" hands the address to the
 #                file manager on a private session bus (a stand-in recording ShowFolders); with a
 #                handler registered, the handler gets it instead.
@@ -25,6 +26,9 @@
 #   lastwindow   the login dialog's site opened after the bar has closed: the program ends
 #                with the dialog, within a second, and leaves no engine behind (its helper
 #                processes are its children).
+#   login        the login dialog's address, its user ID and password holding "@", ":" and a
+#                space, logs in through GVfs to a local FTP server before the file manager is
+#                asked to show it.
 import contextlib
 import functools
 import glob
@@ -213,6 +217,11 @@ def pane(args, session):
     session.keys("Return")
     shows("/ads/ads.asp")
     server.shutdown()
+    server.server_close()  # the next page cannot load: the pane goes blank, every pixel white
+    blank = lambda: set(re.findall(r"#([0-9A-F]{6})", session.run(
+        "import", "-window", "root", "-crop", f"352x65+{x + 2}+{y}", "-depth", "8", "txt:-"))) == {"FFFFFF"}
+    session.keys("Tab", "Return")
+    waitfor("the pane to stay blank after a page that could not load", lambda: all(blank() for _ in range(5)))
 
 
 # Owns the file manager's name on the session bus; writes each ShowFolders call's folders to
@@ -252,6 +261,54 @@ def filemanager(args, session):
     time.sleep(1)  # time enough for a wrong call to the file manager to arrive
     got = ([json.loads(line) for line in open(shown)], calls())
     assert got == ([[FOLDER]], [(FOLDER + "sub/", os.path.realpath(appdir))]), f"file manager, handler: {got!r}"
+
+
+# One user on 127.0.0.1, any free port, written with the log to the file it is given.
+FTPSERVER = """import logging, sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+logging.basicConfig(filename=sys.argv[4], level=logging.INFO, format="%(created)f %(message)s")
+FTPHandler.authorizer = DummyAuthorizer()
+FTPHandler.authorizer.add_user(sys.argv[1], sys.argv[2], sys.argv[3], perm="elr")
+server = FTPServer(("127.0.0.1", 0), FTPHandler)
+logging.info("port %d", server.address[1])
+server.serve_forever()
+"""
+
+
+def login(args, session):
+    if not shutil.which("gio") or not os.path.exists("/usr/libexec/gvfsd-ftp") or subprocess.run(
+            ["/usr/bin/python3", "-c", "import pyftpdlib"], capture_output=True).returncode:
+        print("SKIP: gio, GVfs's FTP backend or pyftpdlib is not installed")
+        return 77
+    appdir, user, password = install(args, session, []), "a@b c:d", "p :w@1"
+    bus, shown, log = session.workdir + "/bus", session.workdir + "/shown", session.workdir + "/ftp.log"
+    session.start(["/usr/bin/python3", "-c", FTPSERVER, user, password, session.workdir, log])
+    port = waitfor("the FTP server", lambda: os.path.exists(log) and re.search(r"port (\d+)", open(log).read()))[1]
+    session.env.update(DBUS_SESSION_BUS_ADDRESS="unix:path=" + bus)
+    # GVfs, started by the bus, needs the system's GSettings schemas.
+    session.start(["dbus-daemon", "--session", "--nofork", "--address=unix:path=" + bus], XDG_DATA_DIRS="/usr/share")
+    waitfor("the session bus", lambda: os.path.exists(bus))
+    session.start(["/usr/bin/python3", "-c", STANDIN, shown])
+    waitfor("the stand-in file manager", lambda: os.path.exists(shown))
+    session.start([appdir + "/quaylink"])
+    session.window(TITLE)
+    session.keys("Tab", "Return")  # "Go" with nothing: the login
+    session.window("Input")
+    for field in (user, password, "127.0.0.1:" + port):
+        session.type(field)
+        session.keys("Tab")
+    session.keys("Return")
+    session.window("Warning")
+    session.keys("Return")
+    waitfor("the file manager to get the address", lambda: os.path.getsize(shown))
+    address = "ftp://a%40b c%3Ad:p %3Aw%401@127.0.0.1:" + port
+    assert [json.loads(line) for line in open(shown)] == [[address]], open(shown).read()
+    # Logged in before shown: the file's time comes from a clock some milliseconds coarse.
+    loggedin = [float(line.split()[0]) for line in open(log) if f"USER '{user}' logged in." in line]
+    assert loggedin and loggedin[0] < os.path.getmtime(shown) + 0.02, "not logged in when shown:\n" + open(log).read()
+    assert f"127.0.0.1:{port}" in session.run("gio", "mount", "-l"), "the site is not mounted"
 
 
 def wayland(args, session):

@@ -379,18 +379,21 @@ void tst_windows::uploadpane()
 void tst_windows::shellroute_data()
 {
     // Whether a handler is registered for the scheme, and whether xdg-open succeeded: 0 no, 1
-    // yes, 2 not known yet.
+    // yes, 2 not known yet; whether the login through GIO has been tried.
     QTest::addColumn<QString>("address");
     QTest::addColumn<int>("handler");
     QTest::addColumn<int>("opened");
+    QTest::addColumn<bool>("loggedin");
     QTest::addColumn<ShellStep>("step");
-    QTest::newRow("ftp, any case: ask") << "FTP://us%40er:p%3Aw@h:2121/" << 2 << 2 << ShellStep::AskHandler;
-    QTest::newRow("ftps, no handler") << "ftps://h/" << 0 << 2 << ShellStep::FileManager;
-    QTest::newRow("sftp, handler") << "sftp://h/" << 1 << 2 << ShellStep::XdgOpen;
-    QTest::newRow("ftp, handler, opened") << "Ftp://h/" << 1 << 1 << ShellStep::Done;
-    QTest::newRow("ftp, handler, failed") << "ftp://h/" << 1 << 0 << ShellStep::FileManager;
-    QTest::newRow("http, failed") << "http://www.tarnholt.example/" << 2 << 0 << ShellStep::Done;
-    QTest::newRow("longer scheme") << "ftpx://h/" << 2 << 2 << ShellStep::XdgOpen;
+    QTest::newRow("ftp, any case: ask") << "FTP://us%40er:p%3Aw@h:2121/" << 2 << 2 << false << ShellStep::AskHandler;
+    QTest::newRow("ftps, no handler: log in") << "ftps://h/" << 0 << 2 << false << ShellStep::LogIn;
+    QTest::newRow("ftps, no handler, logged in") << "ftps://h/" << 0 << 2 << true << ShellStep::FileManager;
+    QTest::newRow("sftp, handler") << "sftp://h/" << 1 << 2 << false << ShellStep::XdgOpen;
+    QTest::newRow("ftp, handler, opened") << "Ftp://h/" << 1 << 1 << false << ShellStep::Done;
+    QTest::newRow("ftp, handler, failed: log in") << "ftp://h/" << 1 << 0 << false << ShellStep::LogIn;
+    QTest::newRow("ftp, handler, failed, logged in") << "ftp://h/" << 1 << 0 << true << ShellStep::FileManager;
+    QTest::newRow("http, failed") << "http://www.tarnholt.example/" << 2 << 0 << false << ShellStep::Done;
+    QTest::newRow("longer scheme") << "ftpx://h/" << 2 << 2 << false << ShellStep::XdgOpen;
 }
 
 void tst_windows::shellroute()
@@ -398,11 +401,12 @@ void tst_windows::shellroute()
     QFETCH(QString, address);
     QFETCH(int, handler);
     QFETCH(int, opened);
+    QFETCH(bool, loggedin);
     QFETCH(ShellStep, step);
     const auto known = [](int value) {
         return value == 2 ? std::nullopt : std::optional<bool>(value);
     };
-    QCOMPARE(nextshellstep(address, known(handler), known(opened)), step);
+    QCOMPARE(nextshellstep(address, known(handler), known(opened), loggedin), step);
 }
 
 QTEST_MAIN(tst_windows)

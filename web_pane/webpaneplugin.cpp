@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QUrl>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 
 #ifdef Q_OS_UNIX
@@ -34,11 +35,21 @@ QWidget* WebPanePlugin::createview(QWidget* parent)
 {
     if (!enginecanstart())
         return nullptr;
-    return new QWebEngineView(parent);
+    auto* view = new QWebEngineView(parent);
+    // A page that cannot load (no network, no such host) leaves the pane blank, as it is
+    // before any page, rather than showing the engine's error page across the bar. Only the
+    // latest address counts: one cut short by the next navigation is not a failure.
+    QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view, [view](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.url() == view->property("asked").toUrl())
+            view->setHtml(QString());
+    });
+    return view;
 }
 
 void WebPanePlugin::navigate(QWidget* view, const QString& url)
 {
-    if (auto* page = qobject_cast<QWebEngineView*>(view))
+    if (auto* page = qobject_cast<QWebEngineView*>(view)) {
+        page->setProperty("asked", QUrl(url));
         page->load(QUrl(url));
+    }
 }
