@@ -36,7 +36,7 @@ run: build
 	$(BUILD)/quaylink
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure
+	cd $(BUILD) && ctest --output-on-failure --parallel $$(nproc)
 
 # The Debian package, $(BUILD)/quaylink_<version>_amd64.deb.
 package: build
