@@ -1,6 +1,8 @@
 #include "boxedlabel.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 BoxedLabel::BoxedLabel(const QString& caption, QWidget* parent)
     : QLabel(caption, parent)
@@ -40,4 +42,11 @@ void BoxedLabel::paintEvent(QPaintEvent* event)
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // A box that takes the focus (a link) shows it as the buttons do, a dotted frame inside.
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }
