@@ -6,7 +6,7 @@ PACKAGES := cmake g++ ninja-build qt6-base-dev qt6-webengine-dev libgl-dev xdg-u
 	binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev \
 	g++-mingw-w64-x86-64 xdotool imagemagick python3 libgl1-mesa-dri hyperfine time \
 	clang libclang-rt-14-dev util-linux libbenchmark-dev dbus-daemon python3-gi libglib2.0-bin \
-	openbox x11-utils weston xwayland qt6-wayland binutils
+	openbox x11-utils weston xwayland qt6-wayland binutils at-spi2-core python3-pyatspi
 # How long `make fuzz` runs the address-book fuzz target, in seconds.
 FUZZ_SECONDS ?= 1800
 

@@ -32,18 +32,15 @@ static void clickat(QWidget* control, QPoint at)
     QTest::mouseClick(control->window()->windowHandle(), Qt::LeftButton, {}, control->mapTo(control->window(), at));
 }
 
-// User steps separated by "|": a key to the active window ("Enter", "Tab", "Down", "F4",
-// "Space"), "type:TEXT" into the focused control, "click:NAME" at the middle of a shown
-// control, "wheel:NAME" a notch down near its right edge (to the window, which finds the
-// control under the pointer: a sent wheel event is not passed on to the parents, so not
-// over the combo's field but over its arrow), or "pick:N" in the bar's dropped list.
+// User steps separated by "|": a key to the active window ("Enter", "Tab", "Down", "F4"),
+// "type:TEXT" into the focused control, "click:NAME" at the middle of a shown control, "wheel:NAME"
+// a notch down to the bar at the control's right end (sent, it goes to no parent: the combo's arrow,
+// not its field), or "pick:N" in the bar's dropped list.
 static void steps(const QString& list)
 {
-    const QMap<QString, Qt::Key> keys { { "Enter", Qt::Key_Return },
-                                        { "Tab", Qt::Key_Tab },
-                                        { "Down", Qt::Key_Down },
-                                        { "F4", Qt::Key_F4 },
-                                        { "Space", Qt::Key_Space } };
+    const QMap<QString, Qt::Key> keys {
+        { "Enter", Qt::Key_Return }, { "Tab", Qt::Key_Tab }, { "Down", Qt::Key_Down }, { "F4", Qt::Key_F4 }
+    };
     for (const QString& step : list.split('|', Qt::SkipEmptyParts)) {
         const QWidgetList before = QApplication::topLevelWidgets();
         const QString arg = step.section(':', 1);
@@ -55,10 +52,9 @@ static void steps(const QString& list)
             QVERIFY(QTest::qWaitForWindowExposed(dropped->window()));
             clickat(dropped->viewport(), dropped->visualRect(dropped->model()->index(arg.toInt(), 0)).center());
         } else if (step.startsWith("wheel:")) {
-            QWidget* box = shown("frmquaylink")->findChild<QWidget*>(arg);
-            const QPoint at = box->mapTo(box->window(), QPoint(box->width() - 5, box->height() / 2));
-            QWheelEvent wheel(at, box->window()->mapToGlobal(at), {}, { 0, -120 }, {}, {}, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(box->window()->windowHandle(), &wheel);
+            const QRect box = shown("frmquaylink")->findChild<QWidget*>(arg)->geometry();
+            QWheelEvent wheel(QPoint(box.right() - 5, box.center().y()), {}, {}, { 0, -120 }, {}, {}, {}, false);
+            QApplication::sendEvent(shown("frmquaylink")->windowHandle(), &wheel);
         } else if (step.startsWith("click:")) {
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->isVisible() && !control)
@@ -189,15 +185,12 @@ void tst_windows::taborder()
     // The bar's; its dialogs' orders show in the paths below, which type into each box in turn.
     // The notes box takes the focus only while it is shown.
     start();
-    const auto tabs = [](int count) {
-        QStringList seen;
-        for (int i = 0; i < count; ++i, steps("Tab"))
-            seen << QApplication::focusWidget()->objectName();
-        return seen.join(' ');
-    };
-    QCOMPARE(tabs(9), "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox WebBrowser1 combourl");
-    steps("click:cmdtextbox");
-    QCOMPARE(tabs(4), "cmdtextbox Text1 WebBrowser1 combourl");
+    QStringList seen;
+    for (int i = 0; i < 10; ++i, steps("Tab"))
+        seen << QApplication::focusWidget()->objectName();
+    QCOMPARE(seen.join(' '), "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox WebBrowser1 combourl cmdftp");
+    steps("click:cmdtextbox|Tab");
+    QCOMPARE(QApplication::focusWidget(), m_bar->Text1);
 }
 
 void tst_windows::opening_data()
@@ -229,9 +222,6 @@ void tst_windows::opening_data()
             "" } },
         { "info, Tab to the link, Enter",
           { "click:cmdinfo|Tab|Enter", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null",
-            "" } },
-        { "info, Tab to the link, Space",
-          { "click:cmdinfo|Tab|Space", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null",
             "" } },
         { "wheel over the box without the focus", { "Tab|wheel:combourl", "y", "", "" } },
         { "wheel in the box with the focus", { "wheel:combourl", "n", "ask", "ftp://a" } },
