@@ -1,8 +1,6 @@
 #include "boxedlabel.h"
 
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 BoxedLabel::BoxedLabel(const QString& caption, QWidget* parent)
     : QLabel(caption, parent)
@@ -42,11 +40,10 @@ void BoxedLabel::paintEvent(QPaintEvent* event)
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    // A box that takes the focus (a link) shows it as the buttons do, a dotted frame inside.
+    // A box that takes the focus (a link) shows it by a dotted frame inside the border, in
+    // the text's colour; its colours stay as they are.
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = rect().adjusted(2, 2, -2, -2);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        painter.setPen(QPen(textcolour(), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
     }
 }

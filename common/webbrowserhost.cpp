@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QOpenGLContext>
 #include <QPluginLoader>
 #include <QTimer>
@@ -156,16 +157,28 @@ bool WebBrowserHost::eventFilter(QObject* watched, QEvent* event)
 {
     // The keyboard stays with the bar's window while the page's window sits inside it: a click
     // into the page puts the bar's focus on the pane, and the pane hands its keys to the page.
-    QWidget* page = m_holder && m_holder->focusWidget() ? m_holder->focusWidget() : m_view;
+    // The engine draws and takes input in a widget of its own, the view's focus proxy.
+    QWidget* page = m_view && m_view->focusProxy() ? m_view->focusProxy() : m_view;
     if (m_holder && watched == m_holder->windowHandle() && event->type() == QEvent::MouseButtonPress) {
         setFocus(Qt::MouseFocusReason);
     } else if (watched == this && m_view) {
         switch (event->type()) {
         case QEvent::FocusIn:
         case QEvent::FocusOut: {
-            // Tabbed into, the page starts at its first field, or its last one going back.
-            QFocusEvent focus(event->type(), static_cast<QFocusEvent*>(event)->reason());
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            QFocusEvent focus(event->type(), reason);
             QCoreApplication::sendEvent(page, &focus);
+            // Tabbed into, the page goes on to its first field, or its last one going back, as
+            // a Tab inside it would.
+            if (event->type() == QEvent::FocusIn
+                && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+                const bool back = reason == Qt::BacktabFocusReason;
+                for (const QEvent::Type type : { QEvent::KeyPress, QEvent::KeyRelease }) {
+                    QKeyEvent tab(type, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                                  back ? Qt::ShiftModifier : Qt::NoModifier);
+                    QCoreApplication::sendEvent(page, &tab);
+                }
+            }
             break;
         }
         case QEvent::KeyPress:
