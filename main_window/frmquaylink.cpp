@@ -25,7 +25,6 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSessionManager>
-#include <QWheelEvent>
 #include <limits>
 
 namespace
