@@ -26,8 +26,7 @@ void setaccessiblerole(QWidget& widget, QAccessible::Role role)
     static const bool installed = (QAccessible::installFactory(rolefactory), true);
     Q_UNUSED(installed);
     widget.setProperty(roleproperty, int(role));
-    // A screen reader may have asked already, when the widget was made; it asks again.
-    if (QAccessible::isActive())
-        if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(&widget); made->role() != role)
-            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    // An interface made before, when the widget was made or named, is made anew.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(&widget); made && made->role() != role)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
