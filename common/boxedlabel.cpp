@@ -40,4 +40,10 @@ void BoxedLabel::paintEvent(QPaintEvent* event)
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // A box that takes the focus (a link) shows it by a dotted frame inside the border, in
+    // the text's colour; its colours stay as they are.
+    if (hasFocus()) {
+        painter.setPen(QPen(textcolour(), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }

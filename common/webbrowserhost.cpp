@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QOpenGLContext>
 #include <QPluginLoader>
 #include <QTimer>
@@ -41,6 +43,33 @@ void ensuresharecontext()
     }
     qt_gl_set_global_share_context(context);
 }
+
+// The page view's own window. Tab past the page's last field, or Shift+Tab past its first,
+// goes on to the bar's control after or before the pane, not round the page again.
+class PageHolder : public QWidget
+{
+public:
+    explicit PageHolder(QWidget& pane)
+        : QWidget(nullptr, Qt::FramelessWindowHint)
+        , m_pane(pane)
+    {
+    }
+
+protected:
+    bool focusNextPrevChild(bool next) override
+    {
+        QWidget* to = &m_pane;
+        do
+            to = next ? to->nextInFocusChain() : to->previousInFocusChain();
+        while (to != &m_pane
+               && (!(to->focusPolicy() & Qt::TabFocus) || to->focusProxy() || !to->isVisible() || !to->isEnabled()));
+        to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+
+private:
+    QWidget& m_pane;
+};
 
 } // namespace
 
@@ -109,7 +138,7 @@ void WebBrowserHost::loadpane()
         // bar's native window anew, as an OpenGL one: a flicker, a new taskbar entry, and a
         // window that the window manager and other tools no longer know. So the view gets a
         // native window of its own, made OpenGL from the start, set into the pane.
-        auto holder = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
+        auto holder = std::make_unique<PageHolder>(*this);
         m_view = pane->createview(holder.get());
         if (!m_view)
             return;
@@ -128,8 +157,51 @@ void WebBrowserHost::loadpane()
         layout->addWidget(container);
         container->show();
         holder->show();
-        setFocusProxy(container);
+        // The pane keeps the focus itself rather than handing it to the container: a focus
+        // proxy would move the pane's place in the window's tab order.
+        installEventFilter(this);
+        holder->windowHandle()->installEventFilter(this);
         m_holder = std::move(holder);
         return;
     }
+}
+
+bool WebBrowserHost::eventFilter(QObject* watched, QEvent* event)
+{
+    // The keyboard stays with the bar's window while the page's window sits inside it: a click
+    // into the page puts the bar's focus on the pane, and the pane hands its keys to the page.
+    // The engine draws and takes input in a widget of its own, the view's focus proxy.
+    QWidget* page = m_view && m_view->focusProxy() ? m_view->focusProxy() : m_view;
+    if (m_holder && watched == m_holder->windowHandle() && event->type() == QEvent::MouseButtonPress) {
+        setFocus(Qt::MouseFocusReason);
+    } else if (watched == this && m_view) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::FocusOut: {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            QFocusEvent focus(event->type(), reason);
+            QCoreApplication::sendEvent(page, &focus);
+            // Tabbed into, the page goes on to its first field, or its last one going back, as
+            // a Tab inside it would.
+            if (event->type() == QEvent::FocusIn
+                && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+                const bool back = reason == Qt::BacktabFocusReason;
+                for (const QEvent::Type type : { QEvent::KeyPress, QEvent::KeyRelease }) {
+                    QKeyEvent tab(type, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                                  back ? Qt::ShiftModifier : Qt::NoModifier);
+                    QCoreApplication::sendEvent(page, &tab);
+                }
+            }
+            break;
+        }
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::InputMethod:
+            QCoreApplication::sendEvent(page, event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -37,6 +37,9 @@ public:
     // The file name the plugin has in each of the directories.
     static QString pluginfilename();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void loadpane();
 

@@ -1,5 +1,6 @@
 #include "frminfo.h"
 
+#include "common/accessiblerole.h"
 #include "common/backgroundpainter.h"
 #include "common/boxedlabel.h"
 #include "common/desktopservices.h"
@@ -10,6 +11,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
@@ -55,6 +57,7 @@ frminfo::frminfo(DesktopServices& services)
                   | Qt::WindowCloseButtonHint)
     , m_services(services)
 {
+    setaccessiblerole(*this, QAccessible::Dialog);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frminfo"));
     setWindowTitle(QStringLiteral("Info"));
@@ -88,6 +91,10 @@ void frminfo::createcontrols()
     Label1 = makeboxedlabel(QStringLiteral("--  Freeware from Tarnholt  --"),
                             layoutfont(QStringLiteral("Verdana"), 8.25), linktext, linkback, this);
     Label1->setGeometry(twiprect(2760, 120, 5475, 855));
+    // A link: reached by Tab after OK and followed by Enter or the space bar, announced as one.
+    setaccessiblerole(*Label1, QAccessible::Link);
+    Label1->setAccessibleName(QStringLiteral("Freeware from Tarnholt: ") + webaddresses::maker);
+    Label1->setFocusPolicy(Qt::TabFocus);
     Label1->setMouseTracking(true);
     Label1->installEventFilter(this);
     Label = makelabel(QString(), layoutfont(QStringLiteral("Arial"), 9), Qt::white, this);
@@ -105,6 +112,7 @@ void frminfo::createcontrols()
     cmdok->setAutoDefault(true);
     cmdok->setDefault(true);
     cmdok->setFocus();
+    setTabOrder(cmdok, Label1);
 
     Label2->setObjectName(QStringLiteral("Label2"));
     cmdok->setObjectName(QStringLiteral("cmdok"));
@@ -192,6 +200,17 @@ bool frminfo::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Label1) {
         switch (event->type()) {
+        case QEvent::KeyPress:
+            switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Space:
+                Label1_click();
+                return true;
+            default:
+                break;
+            }
+            break;
         case QEvent::MouseMove:
             Label1_mousemove();
             return true;

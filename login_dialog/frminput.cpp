@@ -1,14 +1,13 @@
 #include "frminput.h"
 
+#include "common/accessiblerole.h"
 #include "common/backgroundpainter.h"
 #include "common/desktopservices.h"
 #include "common/fonts.h"
 #include "common/picturebutton.h"
 #include "common/twips.h"
 #include "common/webaddresses.h"
-#include "main_window/frmquaylink.h"
 
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,11 +47,12 @@ QString escapecredential(const QString& field)
 
 } // namespace
 
-frminput::frminput(frmquaylink& main, DesktopServices& services)
+frminput::frminput(const LoginTarget& target, DesktopServices& services)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_main(main)
+    , m_target(target)
     , m_services(services)
 {
+    setaccessiblerole(*this, QAccessible::Dialog);
     setObjectName(QStringLiteral("frminput"));
     setAttribute(Qt::WA_DeleteOnClose);
     // A tool window would not keep the program running on its own once the bar has closed.
@@ -74,6 +74,11 @@ frminput::frminput(frmquaylink& main, DesktopServices& services)
     Text3->setGeometry(twiprect(1170, 1200, 4695, 285));
     for (QLineEdit* box : { Text1, Text2, Text3 })
         box->setMaxLength(std::numeric_limits<int>::max());
+    // Each label names its box for a screen reader; the captions carry no access key.
+    Label1->setBuddy(Text1);
+    Label2->setBuddy(Text2);
+    Label3->setBuddy(Text3);
+    Text3->setAccessibleDescription(Label4->text());
     Command1 = new PictureButton(QStringLiteral("OK"), palette().color(QPalette::Button), this);
     Command1->setGeometry(twiprect(4920, 600, 855, 300));
     Command1->setFont(layoutfont(QStringLiteral("MS Sans Serif"), 8.25));
@@ -109,13 +114,13 @@ QString frminput::composeaddress(const QString& userid, const QString& password,
 
 void frminput::Command1_click()
 {
-    m_main.setaddress(composeaddress(Text1->text(), Text2->text(), Text3->text()));
+    m_target.setaddress(composeaddress(Text1->text(), Text2->text(), Text3->text()));
     if (m_services.msgbox(QStringLiteral("Do you wish to go online?"), DesktopServices::YesNoCritical,
                           QStringLiteral("Warning"))
         == DesktopServices::Yes) {
-        m_services.navigate(*m_main.WebBrowser1, webaddresses::placeholderad);
-        // The combo's text, not a copy: it is what the user sees being opened.
-        m_services.shellopen(this, m_main.combourl->currentText(), QString(""), m_main.appdir());
+        m_services.navigate(m_target.pane, webaddresses::placeholderad);
+        // The address box's text, not a copy: it is what the user sees being opened.
+        m_services.shellopen(this, m_target.address(), QString(""), m_target.appdir);
     }
     close();
 }

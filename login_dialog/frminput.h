@@ -1,12 +1,21 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 class DesktopServices;
 class PictureButton;
 class QLabel;
 class QLineEdit;
-class frmquaylink;
+class WebBrowserHost;
+
+// What the dialog needs of the window that opens it, handed over when that window makes it.
+struct LoginTarget {
+    std::function<void(const QString&)> setaddress; // puts the composed address into the address box
+    std::function<QString()> address; // the address box's text as it stands now
+    WebBrowserHost& pane; // where the advertisement page goes
+    QString appdir; // where opened sites start
+};
 
 // Asks for a user ID, a password and a site, and opens the FTP address they make through
 // the bar, which keeps that address in its combo box.
@@ -14,7 +23,7 @@ class frminput : public QWidget
 {
     Q_OBJECT
 public:
-    frminput(frmquaylink& main, DesktopServices& services);
+    frminput(const LoginTarget& target, DesktopServices& services);
 
     // "ftp://" + user ID + ":" + password + "@" + site. Characters that would end the user
     // ID or the password early are percent-encoded; the site goes in as typed.
@@ -39,6 +48,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    frmquaylink& m_main;
+    const LoginTarget m_target;
     DesktopServices& m_services;
 };

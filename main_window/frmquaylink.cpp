@@ -2,6 +2,7 @@
 
 #include "addressbook.h"
 #include "addresslist.h"
+#include "common/accessiblerole.h"
 #include "common/backgroundpainter.h"
 #include "common/commondialog.h"
 #include "common/desktopservices.h"
@@ -30,6 +31,9 @@ namespace
 {
 
 const QString notescaption = QStringLiteral("Notes");
+// What a screen reader says for the notes button in each state; its caption is a sign.
+const QString shownotes = QStringLiteral("Show notes");
+const QString hidenotes = QStringLiteral("Hide notes");
 const QColor cyan(192, 255, 255);
 const QColor peach(255, 224, 192);
 
@@ -48,6 +52,7 @@ frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir, const
     , m_appdir(appdir)
     , m_book(book.isEmpty() ? appdir + QStringLiteral("/ftpurl.txt") : book)
 {
+    setaccessiblerole(*this, QAccessible::Window);
     setObjectName(QStringLiteral("frmquaylink"));
     setWindowTitle(QStringLiteral("Quaylink -- Freeware from ") + webaddresses::makerhost);
     setFont(windowfont());
@@ -141,6 +146,22 @@ void frmquaylink::createcontrols()
     cmdtextbox->setObjectName(QStringLiteral("cmdtextbox"));
     Text1->setObjectName(QStringLiteral("Text1"));
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+
+    // Names a screen reader says, in words, for the controls whose captions are signs or
+    // that have no caption; nothing drawn changes.
+    cmdinfo->setAccessibleName(QStringLiteral("Help"));
+    cmdtextbox->setAccessibleName(shownotes);
+    combourl->setAccessibleName(QStringLiteral("Address"));
+    combourl->lineEdit()->setAccessibleName(QStringLiteral("Address"));
+    combourl->view()->setAccessibleName(QStringLiteral("Address book"));
+    Text1->setAccessibleName(QStringLiteral("Notes"));
+    WebBrowser1->setAccessibleName(QStringLiteral("Browser pane"));
+    setaccessiblerole(*WebBrowser1, QAccessible::Pane);
+    // The notes box lies below the window's edge until the notes are shown: typing into it
+    // then would go where nobody sees it.
+    Text1->setFocusPolicy(Qt::NoFocus);
+    // The wheel picks an entry only in the box that holds the focus, and gives no focus.
+    combourl->setFocusPolicy(Qt::StrongFocus);
 
     connect(cmdadd, &QPushButton::clicked, this, &frmquaylink::cmdadd_click);
     connect(cmddelete, &QPushButton::clicked, this, &frmquaylink::cmddelete_click);
@@ -258,7 +279,9 @@ void frmquaylink::cmdftp_click()
 {
     if (combourl->currentText().isEmpty()) {
         if (!m_frminput)
-            m_frminput = new frminput(*this, m_services);
+            m_frminput = new frminput({ [this](const QString& address) { setaddress(address); },
+                                        [this] { return combourl->currentText(); }, *WebBrowser1, m_appdir },
+                                      m_services);
         m_frminput->show();
         m_frminput->raise();
         m_frminput->activateWindow();
@@ -285,6 +308,11 @@ void frmquaylink::combourl_keypress(int& keyascii)
 
 bool frmquaylink::eventFilter(QObject* watched, QEvent* event)
 {
+    // A wheel turn over a box that has not the focus would pick an entry and ask to go online.
+    if (watched == combourl && event->type() == QEvent::Wheel && !combourl->hasFocus()) {
+        event->ignore();
+        return true;
+    }
     if (watched == combourl && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -305,9 +333,15 @@ void frmquaylink::cmdtextbox_click()
     if (cmdtextbox->text() == notescaption) {
         setouterheight(expandedheight);
         cmdtextbox->setText(QStringLiteral("^"));
+        cmdtextbox->setAccessibleName(hidenotes);
+        Text1->setFocusPolicy(Qt::StrongFocus);
     } else {
         setouterheight(collapsedheight);
         cmdtextbox->setText(notescaption);
+        cmdtextbox->setAccessibleName(shownotes);
+        if (Text1->hasFocus())
+            cmdtextbox->setFocus();
+        Text1->setFocusPolicy(Qt::NoFocus);
     }
 }
 

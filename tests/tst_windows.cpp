@@ -33,8 +33,9 @@ static void clickat(QWidget* control, QPoint at)
 }
 
 // User steps separated by "|": a key to the active window ("Enter", "Tab", "Down", "F4"),
-// "type:TEXT" into the focused control, "click:NAME" at the middle of a shown control, or
-// "pick:N" in the bar's dropped list.
+// "type:TEXT" into the focused control, "click:NAME" at the middle of a shown control, "wheel:NAME"
+// a notch down to the bar at the control's right end (sent, it goes to no parent: the combo's arrow,
+// not its field), or "pick:N" in the bar's dropped list.
 static void steps(const QString& list)
 {
     const QMap<QString, Qt::Key> keys {
@@ -50,6 +51,10 @@ static void steps(const QString& list)
             QAbstractItemView* dropped = shown("frmquaylink")->findChild<QComboBox*>()->view();
             QVERIFY(QTest::qWaitForWindowExposed(dropped->window()));
             clickat(dropped->viewport(), dropped->visualRect(dropped->model()->index(arg.toInt(), 0)).center());
+        } else if (step.startsWith("wheel:")) {
+            const QRect box = shown("frmquaylink")->findChild<QWidget*>(arg)->geometry();
+            QWheelEvent wheel(QPoint(box.right() - 5, box.center().y()), {}, {}, { 0, -120 }, {}, {}, {}, false);
+            QApplication::sendEvent(shown("frmquaylink")->windowHandle(), &wheel);
         } else if (step.startsWith("click:")) {
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->isVisible() && !control)
@@ -178,11 +183,14 @@ void tst_windows::layout()
 void tst_windows::taborder()
 {
     // The bar's; its dialogs' orders show in the paths below, which type into each box in turn.
+    // The notes box takes the focus only while it is shown.
     start();
     QStringList seen;
     for (int i = 0; i < 10; ++i, steps("Tab"))
         seen << QApplication::focusWidget()->objectName();
-    QCOMPARE(seen.join(' '), "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox Text1 WebBrowser1 combourl");
+    QCOMPARE(seen.join(' '), "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox WebBrowser1 combourl cmdftp");
+    steps("click:cmdtextbox|Tab");
+    QCOMPARE(QApplication::focusWidget(), m_bar->Text1);
 }
 
 void tst_windows::opening_data()
@@ -212,6 +220,11 @@ void tst_windows::opening_data()
         { "info, the link",
           { "click:cmdinfo|click:Label1", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null",
             "" } },
+        { "info, Tab to the link, Enter",
+          { "click:cmdinfo|Tab|Enter", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null",
+            "" } },
+        { "wheel over the box without the focus", { "Tab|wheel:combourl", "y", "", "" } },
+        { "wheel in the box with the focus", { "wheel:combourl", "n", "ask", "ftp://a" } },
     };
     for (const auto& [name, row] : rows)
         QTest::newRow(name) << row;
