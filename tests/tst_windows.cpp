@@ -444,8 +444,9 @@ void tst_windows::shellroute()
 
 void tst_windows::messagebox()
 {
-    // The real box: its answer to Escape, then a close request, then Enter, and what it shows
-    // (icon, buttons, [title] [text]). A question is answered by Yes or No alone.
+    // The real box: its answer to Escape, then a close request, then Enter; what it shows (icon,
+    // buttons, [title] [text]); and whether Escape and the close request leave it up. A question
+    // is answered by Yes or No alone.
     QString shown;
     const auto ask = [&shown](DesktopServices::Style style, const QString& title) {
         QTimer::singleShot(0, [&shown] {
@@ -459,12 +460,13 @@ void tst_windows::messagebox()
                              box->windowTitle(), box->text());
             QTest::keyClick(box->windowHandle(), Qt::Key_Escape);
             box->windowHandle()->close();
+            shown += box->isVisible() ? " stays" : " closes";
             QTest::keyClick(box->windowHandle(), Qt::Key_Return);
         });
         return QString::number(QtDesktopServices().msgbox("text", style, title)) + ' ' + shown;
     };
-    QCOMPARE(ask(DesktopServices::OkOnly, ""), "1 NoIcon OK [Quaylink] [text]");
-    QCOMPARE(ask(DesktopServices::YesNoCritical, "Warning"), "6 Critical Yes|No [Warning] [text]");
+    QCOMPARE(ask(DesktopServices::OkOnly, ""), "1 NoIcon OK [Quaylink] [text] closes");
+    QCOMPARE(ask(DesktopServices::YesNoCritical, "Warning"), "6 Critical Yes|No [Warning] [text] stays");
 }
 
 QTEST_MAIN(tst_windows)
