@@ -12,7 +12,8 @@
 #                served on 127.0.0.1, and keeps one X window throughout.
 #   filemanager  on a GNOME-style session with no ftp:// handler, "Go" hands the address to the
 #                file manager on a private session bus (a stand-in recording ShowFolders); with a
-#                handler registered, the handler gets it instead.
+#                handler registered, the handler gets it instead, and the file manager only the
+#                sftp:// address after it.
 #   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
 import contextlib
 import functools
@@ -244,13 +245,14 @@ def filemanager(args, session):
     waitfor("the handler to get the address", calls)
     # A wrong call to the file manager would follow the end of xdg-open; the next address, for
     # the file manager, comes after it on the same bus connection.
-    waitfor("xdg-open to end", lambda: not session.run("pgrep", "-P", str(bar.pid)))
+    waitfor("xdg-open to end", lambda: not session.run("pgrep", "-P", str(bar.pid), "xdg-open"))
     session.keys("shift+Tab", "ctrl+a")
     session.type("sftp://h/")
     session.keys("Tab", "Return")
     waitfor("the file manager to get the next address", lambda: len(open(shown).readlines()) == 2)
     got = ([json.loads(line) for line in open(shown)], calls())
-    assert got == ([[FOLDER], ["sftp://h/"]], [(FOLDER + "sub/", os.path.realpath(appdir))]), f"file manager, handler: {got!r}"
+    assert got == ([[FOLDER], ["sftp://h/"]], [(FOLDER + "sub/", os.path.realpath(appdir))]), \
+        f"file manager, handler: {got!r}"
 
 
 def wayland(args, session):
