@@ -79,6 +79,11 @@ class Session:
         found = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{re.escape(title)}$")
         return int(found.split()[0])
 
+    def focus(self, title):  # the window, once it takes the keys: shown is not yet focused
+        window = self.window(title)
+        waitfor(f"{title} to take the keys", lambda: self.run("xdotool", "getactivewindow") == str(window))
+        return window
+
     def origin(self, window):  # where the window's client area lies on the screen
         info = self.run("xwininfo", "-id", str(window))
         return tuple(int(re.search(f"Absolute upper-left {axis}: +(-?\\d+)", info)[1]) for axis in "XY")
@@ -133,14 +138,14 @@ def bar(args, session):
     appdir = install(args, session, [])
     calls, expected = registerhandler(session), []
     session.start([os.path.join(appdir, "quaylink")])
-    bar = session.window(TITLE)
+    bar = session.focus(TITLE)
     x, y = session.origin(bar)
     assert (x, y) == (372, 22), f"the bar's client area is at {(x, y)}"
 
     def opens(address, keys, prompt):
         session.keys(*keys)
         if prompt:  # Yes, its default
-            session.window("Warning")
+            session.focus("Warning")
             session.keys("Return")
         expected.append((address, os.path.realpath(appdir)))
         waitfor(f"{address} to open after {keys}", lambda: calls() == expected)
@@ -149,7 +154,7 @@ def bar(args, session):
     opens(TYPED, ["Return"], prompt=True)
     opens(TYPED, ["Tab", "Return"], prompt=False)  # "Go"
     session.keys("shift+Tab", "ctrl+a", "BackSpace", "Tab", "Return")  # "Go" with nothing: the login
-    session.window("Input")
+    session.focus("Input")
     for field in ("u@x", "p", "h"):
         session.type(field)
         session.keys("Tab")
@@ -191,7 +196,7 @@ def pane(args, session):
     hosts = ",".join(f"MAP {host} 127.0.0.1:{server.server_port}" for host in ("ads.example.com", "www.tarnholt.example"))
     session.start([appdir + "/quaylink"], QTWEBENGINE_DISABLE_SANDBOX="1",
                   QTWEBENGINE_CHROMIUM_FLAGS=f'--host-resolver-rules="{hosts}"')
-    bar = session.window(TITLE)
+    bar = session.focus(TITLE)
     x, y = session.origin(bar)
 
     def shows(path):
@@ -203,7 +208,7 @@ def pane(args, session):
     session.keys("Tab", "Return")
     shows("/ads.asp")
     session.keys("shift+Tab", "Down")
-    session.window("Warning")
+    session.focus("Warning")
     session.keys("Return")
     shows("/ads/ads.asp")
     server.shutdown()
@@ -234,7 +239,7 @@ def filemanager(args, session):
     session.start(["/usr/bin/python3", "-c", STANDIN, shown])  # the interpreter python3-gi is for
     waitfor("the stand-in file manager", lambda: os.path.exists(shown))
     bar = session.start([appdir + "/quaylink"])
-    session.window(TITLE)
+    session.focus(TITLE)
     session.type(FOLDER)
     session.keys("Tab", "Return")
     waitfor("the file manager to get the address", lambda: os.path.getsize(shown))
