@@ -14,7 +14,8 @@
 #                that cannot load leaves the pane blank.
 #   filemanager  on a GNOME-style session with no ftp:// handler, "Go" hands the address to the
 #                file manager on a private session bus (a stand-in recording ShowFolders); with a
-#                handler registered, the handler gets it instead.
+#                handler registered, the handler gets it instead, and the file manager only the
+#                sftp:// address after it.
 #   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
 #   drop         a file dragged from the upload pane into a GTK 4 drop target that reads it while
 #                the drag moves, as GNOME Files does, reaches the target and is dropped.
@@ -53,7 +54,8 @@ PANE = (178, 32)  # in the bar's client area
 TYPED = "ftp://me:p;w&d@h st.example/a b 'c' \"d\" $e %20"
 
 
-def waitfor(what, probe, timeout=20.0):
+# A generous bound: on a loaded machine the program can take many seconds to start.
+def waitfor(what, probe, timeout=60.0):
     deadline = time.monotonic() + timeout
     while not (result := probe()):
         if time.monotonic() > deadline:
@@ -73,8 +75,14 @@ class Session:
                         DBUS_SESSION_BUS_ADDRESS="disabled:")  # no session bus started on the display's behalf
         for name in ("CONFIG_HOME", "DATA_HOME", "CONFIG_DIRS", "DATA_DIRS"):
             self.env["XDG_" + name] = os.path.join(workdir, name.lower())
+        # The X server starts afresh whenever its last client leaves, and turns away whoever
+        # connects meanwhile: openbox, connecting between two calls of a client that came and
+        # went, was turned away and never came. So one client stays connected from before openbox
+        # starts, and writes down each change on the root window, the window manager's sign too.
+        self.processes.append(subprocess.Popen(["stdbuf", "-oL", "xprop", "-root", "-spy"], env=self.env,
+                                               stdout=open(workdir + "/root", "w"), start_new_session=True))
         self.start(["openbox"], XDG_CONFIG_DIRS="/etc/xdg", XDG_DATA_DIRS="/usr/share")
-        waitfor("openbox", lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"))
+        waitfor("openbox", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in open(workdir + "/root").read())
 
     def start(self, argv, **env):
         log = open(os.path.join(self.workdir, "program.log"), "ab")
@@ -83,11 +91,16 @@ class Session:
         return self.processes[-1]
 
     def run(self, *argv):
-        return subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=20).stdout.strip()
+        return subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=60).stdout.strip()
 
     def window(self, title):
         found = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{re.escape(title)}$")
         return int(found.split()[0])
+
+    def focus(self, title):  # the window, once it takes the keys: shown is not yet focused
+        window = self.window(title)
+        waitfor(f"{title} to take the keys", lambda: self.run("xdotool", "getactivewindow") == str(window))
+        return window
 
     def origin(self, window):  # where the window's client area lies on the screen
         info = self.run("xwininfo", "-id", str(window))
@@ -144,16 +157,14 @@ def bar(args, session):
     appdir = install(args, session, [])
     calls, expected = registerhandler(session), []
     session.start([os.path.join(appdir, "quaylink")])
-    bar = session.window(TITLE)
+    bar = session.focus(TITLE)
     x, y = session.origin(bar)
     assert (x, y) == (372, 22), f"the bar's client area is at {(x, y)}"
 
     def opens(address, keys, prompt, folder=os.path.realpath(appdir)):
         session.keys(*keys)
-        if prompt:  # Escape does not answer it; Yes, its default, does
-            session.window("Warning")
-            session.keys("Escape")
-            session.window("Warning")
+        if prompt:  # Yes, its default
+            session.focus("Warning")
             session.keys("Return")
         expected.append((address, folder))
         waitfor(f"{address} to open after {keys}", lambda: calls() == expected)
@@ -162,7 +173,7 @@ def bar(args, session):
     opens(TYPED, ["Return"], prompt=True)
     opens(TYPED, ["Tab", "Return"], prompt=False)  # "Go"
     session.keys("shift+Tab", "ctrl+a", "BackSpace", "Tab", "Return")  # "Go" with nothing: the login
-    session.window("Input")
+    session.focus("Input")
     for field in ("u@x", "p", "h"):
         session.type(field)
         session.keys("Tab")
@@ -172,7 +183,8 @@ def bar(args, session):
     tile = session.pixel(x, y + 10)
     session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
     session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
-    waitfor("the bar to stay above the window activated over it", lambda: session.pixel(x, y + 10) == tile, 3)
+    waitfor("xmessage to show below the bar", lambda: session.pixel(600, 200) == (255, 255, 255))
+    assert session.pixel(x, y + 10) == tile, "the bar did not stay above the window activated over it"
     if os.geteuid() == 0 and args.plugin:  # the engine cannot start with its sandbox on
         assert session.pixel(x + PANE[0], y + PANE[1]) == (255, 255, 255), "the pane is not blank"
 
@@ -204,7 +216,7 @@ def pane(args, session):
     hosts = ",".join(f"MAP {host} 127.0.0.1:{server.server_port}" for host in ("ads.example.com", "www.tarnholt.example"))
     session.start([appdir + "/quaylink"], QTWEBENGINE_DISABLE_SANDBOX="1",
                   QTWEBENGINE_CHROMIUM_FLAGS=f'--host-resolver-rules="{hosts}"')
-    bar = session.window(TITLE)
+    bar = session.focus(TITLE)
     x, y = session.origin(bar)
 
     def shows(path):
@@ -216,7 +228,7 @@ def pane(args, session):
     session.keys("Tab", "Return")
     shows("/ads.asp")
     session.keys("shift+Tab", "Down")
-    session.window("Warning")
+    session.focus("Warning")
     session.keys("Return")
     shows("/ads/ads.asp")
     # The engine takes clicks only some time after the page shows: click until its field has the focus.
@@ -259,8 +271,8 @@ def filemanager(args, session):
     waitfor("the session bus", lambda: os.path.exists(bus))
     session.start(["/usr/bin/python3", "-c", STANDIN, shown])  # the interpreter python3-gi is for
     waitfor("the stand-in file manager", lambda: os.path.exists(shown))
-    session.start([appdir + "/quaylink"])
-    session.window(TITLE)
+    bar = session.start([appdir + "/quaylink"])
+    session.focus(TITLE)
     session.type(FOLDER)
     session.keys("Tab", "Return")
     waitfor("the file manager to get the address", lambda: os.path.getsize(shown))
@@ -269,9 +281,16 @@ def filemanager(args, session):
     session.type("sub/")
     session.keys("Tab", "Return")
     waitfor("the handler to get the address", calls)
-    time.sleep(1)  # time enough for a wrong call to the file manager to arrive
+    # A wrong call to the file manager would follow the end of xdg-open; the next address, for
+    # the file manager, comes after it on the same bus connection.
+    waitfor("xdg-open to end", lambda: not session.run("pgrep", "-P", str(bar.pid), "xdg-open"))
+    session.keys("shift+Tab", "ctrl+a")
+    session.type("sftp://h/")
+    session.keys("Tab", "Return")
+    waitfor("the file manager to get the next address", lambda: len(open(shown).readlines()) == 2)
     got = ([json.loads(line) for line in open(shown)], calls())
-    assert got == ([[FOLDER]], [(FOLDER + "sub/", os.path.realpath(appdir))]), f"file manager, handler: {got!r}"
+    assert got == ([[FOLDER], ["sftp://h/"]], [(FOLDER + "sub/", os.path.realpath(appdir))]), \
+        f"file manager, handler: {got!r}"
 
 
 # One user on 127.0.0.1, any free port, written with the log to the file it is given.
@@ -304,14 +323,14 @@ def login(args, session):
     session.start(["/usr/bin/python3", "-c", STANDIN, shown])
     waitfor("the stand-in file manager", lambda: os.path.exists(shown))
     session.start([appdir + "/quaylink"])
-    session.window(TITLE)
+    session.focus(TITLE)
     session.keys("Tab", "Return")  # "Go" with nothing: the login
-    session.window("Input")
+    session.focus("Input")
     for field in (user, password, "127.0.0.1:" + port):
         session.type(field)
         session.keys("Tab")
     session.keys("Return")
-    session.window("Warning")
+    session.focus("Warning")
     session.keys("Return")
     waitfor("the file manager to get the address", lambda: os.path.getsize(shown))
     address = "ftp://a%40b c%3Ad:p %3Aw%401@127.0.0.1:" + port
@@ -409,7 +428,7 @@ def package(args, session):
                            XDG_DATA_HOME=home + "/.local/share")
         user = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", entry["Exec"].strip('"')]
         program = session.start(user)
-        session.window("Quaylink")  # the missing-file notice
+        session.focus("Quaylink")  # the missing-file notice
         session.keys("Return")
         bar = session.window(TITLE)
         wmclass = session.run("xprop", "-id", str(bar), "WM_CLASS").split(", ")[-1].strip('"')
@@ -421,7 +440,7 @@ def package(args, session):
         session.run("xdotool", "windowactivate", "--sync", str(bar), "key", "alt+F4")
         program.wait(10)
         session.start(user)
-        session.window(TITLE)
+        session.focus(TITLE)
         session.keys("Down")  # picks the first entry: the go-online prompt asks
         session.window("Warning")
     finally:
@@ -455,12 +474,12 @@ def lastwindow(args, session):
     appdir = install(args, session, [])
     calls = registerhandler(session)
     program = session.start([appdir + "/quaylink"], QTWEBENGINE_DISABLE_SANDBOX="1")
-    bar = session.window(TITLE)
+    bar = session.focus(TITLE)
     session.keys("Tab", "Return")  # "Go" with nothing: the login dialog
     session.run("xdotool", "windowactivate", "--sync", str(bar), "key", "alt+F4")  # empty notes: it closes
     session.run("xdotool", "windowactivate", "--sync", str(session.window("Input")), "type", "u")
     session.keys("Return")
-    session.window("Warning")
+    session.focus("Warning")
     session.keys("Return")  # Yes: the dialog opens the site, sends the closed bar's pane to a page, and closes
     waitfor("the address", calls)
     waitfor("the program and its engine to end", lambda: program.poll() is not None, 1)
@@ -486,7 +505,7 @@ def access(args, session):
     session.start(["dbus-daemon", "--session", "--nofork", "--address=unix:path=" + bus], XDG_DATA_DIRS="/usr/share")
     waitfor("the session bus", lambda: os.path.exists(bus))
     session.start([appdir + "/quaylink"])
-    bar = session.window(TITLE)
+    bar = session.focus(TITLE)
     session.keys("Tab", "Return")  # "Go" with nothing: the login dialog
     session.window("Input")
     session.run("xdotool", "mousemove", "--window", str(bar), "340", "74", "click", "1")  # "?"
