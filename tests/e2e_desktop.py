@@ -125,6 +125,12 @@ class Session:
         self.keys("Return")
         self.answer()
 
+    def go(self, text, *before):  # the text typed into the address box after the keys before, then "Go"
+        if before:
+            self.keys(*before)
+        self.type(text)
+        self.keys("Tab", "Return")
+
     def origin(self, window):  # where the window's client area lies on the screen
         info = self.run("xwininfo", "-id", str(window))
         return tuple(int(re.search(f"Absolute upper-left {axis}: +(-?\\d+)", info)[1]) for axis in "XY")
@@ -157,23 +163,22 @@ def install(args, session, book):
     subprocess.run(["cmake", "--install", args.build, "--prefix", os.path.dirname(appdir)], check=True,
                    stdout=subprocess.DEVNULL)
     args.plugin = glob.glob(os.path.dirname(appdir) + "/lib*/quaylink/*")
-    with open(appdir + "/ftpurl.txt", "wb") as file:
-        file.write(b"".join(entry.encode() + b"\r\n" for entry in book))
+    open(appdir + "/ftpurl.txt", "wb").write(b"".join(entry.encode() + b"\r\n" for entry in book))
     return appdir
 
 
 # Makes a recorder the desktop's ftp:// handler; returns a function giving its calls so far.
 def registerhandler(session):
     records, recorder = session.workdir + "/records", session.workdir + "/record-ftp"
-    with open(recorder, "w") as script:  # a line a call: the address, NUL, the working directory
-        script.write(f"#!/bin/sh\nprintf '%s\\0%s\\n' \"$1\" \"$(pwd -P)\" >>'{records}'\n")
+    # A line a call: the address, NUL, the working directory.
+    open(recorder, "w").write(f"#!/bin/sh\nprintf '%s\\0%s\\n' \"$1\" \"$(pwd -P)\" >>'{records}'\n")
     os.chmod(recorder, 0o755)
     os.makedirs(session.workdir + "/data_home/applications")
-    with open(session.workdir + "/data_home/applications/recorder.desktop", "w") as entry:
-        entry.write(f"[Desktop Entry]\nType=Application\nName=Recorder\nExec={recorder} %u\n"
-                    "MimeType=x-scheme-handler/ftp;\n")
+    open(session.workdir + "/data_home/applications/recorder.desktop", "w").write(
+        f"[Desktop Entry]\nType=Application\nName=Recorder\nExec={recorder} %u\nMimeType=x-scheme-handler/ftp;\n")
     session.run("xdg-mime", "default", "recorder.desktop", "x-scheme-handler/ftp")
-    return lambda: [tuple(line.split("\0")) for line in open(records).read().splitlines()] if os.path.exists(records) else []
+    open(records, "w").close()
+    return lambda: [tuple(line.split("\0")) for line in open(records).read().splitlines()]
 
 
 def bar(args, session):
@@ -241,8 +246,7 @@ def pane(args, session):
                 lambda: all(abs(a - b) < 24 for a, b in zip(session.pixel(x + PANE[0], y + PANE[1]), pages[path])))
         assert session.window(TITLE) == bar, "the page made the bar's window anew"
 
-    session.type("ftp://typed.example/")
-    session.keys("Tab", "Return")
+    session.go("ftp://typed.example/")
     shows("/ads.asp")
     session.keys("shift+Tab", "Down")
     session.answer()
@@ -286,20 +290,15 @@ def filemanager(args, session):
     session.start(["/usr/bin/python3", "-c", STANDIN, shown])  # the interpreter python3-gi is for
     waitfor("the stand-in file manager", lambda: os.path.exists(shown))
     bar, _ = session.startbar(appdir)
-    session.type(FOLDER)
-    session.keys("Tab", "Return")
+    session.go(FOLDER)
     waitfor("the file manager to get the address", lambda: os.path.getsize(shown))
     calls = registerhandler(session)
-    session.keys("shift+Tab", "End")
-    session.type("sub/")
-    session.keys("Tab", "Return")
+    session.go("sub/", "shift+Tab", "End")
     waitfor("the handler to get the address", calls)
     # A wrong call to the file manager would follow the end of xdg-open; the next address, for
     # the file manager, comes after it on the same bus connection.
     waitfor("xdg-open to end", lambda: not session.run("pgrep", "-P", str(bar.pid), "xdg-open"))
-    session.keys("shift+Tab", "ctrl+a")
-    session.type("sftp://h/")
-    session.keys("Tab", "Return")
+    session.go("sftp://h/", "shift+Tab", "ctrl+a")
     waitfor("the file manager to get the next address", lambda: len(open(shown).readlines()) == 2)
     got = ([json.loads(line) for line in open(shown)], calls())
     assert got == ([[FOLDER], ["sftp://h/"]], [(FOLDER + "sub/", os.path.realpath(appdir))]), \
@@ -404,6 +403,8 @@ def drop(args, session):
         or said("value " + uri), 4)
     session.run("xdotool", "mouseup", "1")
     waitfor("the target to take the drop of the file", lambda: said("drop " + uri), 4)
+
+
 def package(args, session):
     if os.geteuid() != 0 or not shutil.which("apt-get") or not shutil.which("dpkg-shlibdeps"):
         print("SKIP: needs root, apt-get and dpkg-dev")
@@ -460,8 +461,8 @@ def twostarts(args, session):
     _, bar = session.startbar(appdir)
     session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
     session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
-    second = subprocess.run([appdir + "/quaylink"], env=session.env, cwd=session.workdir, timeout=10)
-    assert second.returncode == 0, "the second start did not end well"  # and made no window that stays
+    # It ends well, and made no window that stays.
+    subprocess.run([appdir + "/quaylink"], env=session.env, cwd=session.workdir, timeout=10, check=True)
     waitfor("the running bar to come forward", lambda: session.run("xdotool", "getactivewindow") == str(bar), 5)
     session.type("ftp://new.example/")
     session.run("xdotool", "mousemove", "--window", str(bar), "242", "75", "click", "1")  # "Save Url"
@@ -480,6 +481,8 @@ def lastwindow(args, session):
     session.answer()  # the dialog opens the site, sends the closed bar's pane to a page, and closes
     waitfor("the address", calls)
     waitfor("the program and its engine to end", lambda: program.poll() is not None, 1)
+
+
 # Run by the interpreter python3-pyatspi is for; prints what a screen reader could not tell apart.
 READER = """import pyatspi, re, time
 while not (apps := [a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "Quaylink" and len(a) == 3]):
