@@ -34,7 +34,6 @@
 #   access       as a screen reader (AT-SPI) sees the three windows: every control that takes the
 #                focus named in words, no two text boxes alike, no window a filler; info centred.
 import contextlib
-import functools
 import glob
 import http.server
 import json
@@ -102,8 +101,8 @@ class Session:
         waitfor(f"{title} to take the keys", lambda: self.run("xdotool", "getactivewindow") == str(window))
         return window
 
-    def startbar(self, appdir, **env):  # its process, and its window once that takes the keys
-        process = self.start([appdir + "/quaylink"], **env)
+    def startbar(self, *argv, **env):  # its process, and its window once that takes the keys
+        process = self.start(list(argv), **env)
         return process, self.focus(TITLE)
 
     def bus(self, **env):  # a private session bus for what starts after it
@@ -157,12 +156,17 @@ class Session:
                     os.kill(int(pid), signal.SIGKILL)
 
 
+def skipped(reason):  # the exit status that CTest takes for "skipped"
+    print("SKIP: " + reason)
+    return 77
+
+
 # The program where `cmake --install` puts it, with the book given; returns its folder.
 def install(args, session, book):
-    appdir = session.workdir + "/prefix/bin"
-    subprocess.run(["cmake", "--install", args.build, "--prefix", os.path.dirname(appdir)], check=True,
-                   stdout=subprocess.DEVNULL)
-    args.plugin = glob.glob(os.path.dirname(appdir) + "/lib*/quaylink/*")
+    prefix = session.workdir + "/prefix"
+    subprocess.run(["cmake", "--install", args.build, "--prefix", prefix], check=True, stdout=subprocess.DEVNULL)
+    args.plugin = glob.glob(prefix + "/lib*/quaylink/*")
+    appdir = prefix + "/bin"
     open(appdir + "/ftpurl.txt", "wb").write(b"".join(entry.encode() + b"\r\n" for entry in book))
     return appdir
 
@@ -184,7 +188,7 @@ def registerhandler(session):
 def bar(args, session):
     appdir = install(args, session, [])
     calls, expected = registerhandler(session), []
-    _, bar = session.startbar(appdir)
+    _, bar = session.startbar(appdir + "/quaylink")
     x, y = session.origin(bar)
     assert (x, y) == (372, 22), f"the bar's client area is at {(x, y)}"
 
@@ -215,8 +219,7 @@ def bar(args, session):
 def pane(args, session):
     appdir, _ = install(args, session, ["ftp://saved.example/"]), registerhandler(session)  # none takes the focus
     if not args.plugin:
-        print("SKIP: Qt WebEngine is not installed, so there is no browser-pane plugin")
-        return 77
+        return skipped("Qt WebEngine is not installed, so there is no browser-pane plugin")
     prefix = os.path.dirname(appdir)
     entry = open(prefix + "/share/applications/quaylink.desktop").read()
     assert f'Exec="{appdir}/quaylink"' in entry, "the menu entry does not start the installed program"
@@ -233,11 +236,12 @@ def pane(args, session):
             + 'onfocus="fetch(\'/focused\')" oninput="fetch(\'/typed?\' + this.value)">')
     http.server.SimpleHTTPRequestHandler.extensions_map[".asp"] = "text/html"
     http.server.SimpleHTTPRequestHandler.log_message = lambda handler, *args: asked.append(handler.path)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(
-        http.server.SimpleHTTPRequestHandler, directory=session.workdir + "/pages"))
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), lambda *request: http.server.SimpleHTTPRequestHandler(
+        *request, directory=session.workdir + "/pages"))
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    hosts = ",".join(f"MAP {host} 127.0.0.1:{server.server_port}" for host in ("ads.example.com", "www.tarnholt.example"))
-    _, bar = session.startbar(appdir, QTWEBENGINE_DISABLE_SANDBOX="1",
+    hosts = ",".join(f"MAP {host} 127.0.0.1:{server.server_port}"
+                     for host in ("ads.example.com", "www.tarnholt.example"))
+    _, bar = session.startbar(appdir + "/quaylink", QTWEBENGINE_DISABLE_SANDBOX="1",
                               QTWEBENGINE_CHROMIUM_FLAGS=f'--host-resolver-rules="{hosts}"')
     x, y = session.origin(bar)
 
@@ -289,7 +293,7 @@ def filemanager(args, session):
     session.bus()
     session.start(["/usr/bin/python3", "-c", STANDIN, shown])  # the interpreter python3-gi is for
     waitfor("the stand-in file manager", lambda: os.path.exists(shown))
-    bar, _ = session.startbar(appdir)
+    bar, _ = session.startbar(appdir + "/quaylink")
     session.go(FOLDER)
     waitfor("the file manager to get the address", lambda: os.path.getsize(shown))
     calls = registerhandler(session)
@@ -322,8 +326,7 @@ server.serve_forever()
 def login(args, session):
     if not shutil.which("gio") or not os.path.exists("/usr/libexec/gvfsd-ftp") or subprocess.run(
             ["/usr/bin/python3", "-c", "import pyftpdlib"], capture_output=True).returncode:
-        print("SKIP: gio, GVfs's FTP backend or pyftpdlib is not installed")
-        return 77
+        return skipped("gio, GVfs's FTP backend or pyftpdlib is not installed")
     appdir, user, password = install(args, session, []), "a@b c:d", "p :w@1"
     shown, log = session.workdir + "/shown", session.workdir + "/ftp.log"
     session.start(["/usr/bin/python3", "-c", FTPSERVER, user, password, session.workdir, log])
@@ -331,7 +334,7 @@ def login(args, session):
     session.bus(XDG_DATA_DIRS="/usr/share")  # GVfs, started by the bus, needs the system's GSettings schemas
     session.start(["/usr/bin/python3", "-c", STANDIN, shown])
     waitfor("the stand-in file manager", lambda: os.path.exists(shown))
-    session.startbar(appdir)
+    session.startbar(appdir + "/quaylink")
     session.login(user, password, "127.0.0.1:" + port)
     waitfor("the file manager to get the address", lambda: os.path.getsize(shown))
     address = "ftp://a%40b c%3Ad:p %3Aw%401@127.0.0.1:" + port
@@ -344,8 +347,7 @@ def login(args, session):
 
 def wayland(args, session):
     if not shutil.which("weston") or not shutil.which("Xwayland"):
-        print("SKIP: weston or Xwayland is not installed")
-        return 77
+        return skipped("weston or Xwayland is not installed")
     appdir, log = install(args, session, []), session.workdir + "/weston.log"
     session.start(["weston", "--backend=headless-backend.so", "--xwayland", "--socket=wl", "--log=" + log])
     display = waitfor("XWayland", lambda: os.path.exists(log) and re.search(r"listening on display (:\d+)",
@@ -407,15 +409,14 @@ def drop(args, session):
 
 def package(args, session):
     if os.geteuid() != 0 or not shutil.which("apt-get") or not shutil.which("dpkg-shlibdeps"):
-        print("SKIP: needs root, apt-get and dpkg-dev")
-        return 77
+        return skipped("needs root, apt-get and dpkg-dev")
     subprocess.run(["cmake", "--build", args.build, "--target", "package"], check=True, stdout=subprocess.DEVNULL)
     deb = os.path.abspath(args.build) + "/quaylink_1.00_amd64.deb"
     apt = ["apt-get", "-y", "-q", "-o", "DPkg::Lock::Timeout=60"]
     # Checked beside the rest of the run, which does not need it. CPack calls ldconfig for the
     # pane's plugin under /usr/lib, where it is harmless.
-    checks = [subprocess.Popen(["lintian", "--fail-on", "error,warning", "--suppress-tags", "maintscript-calls-ldconfig",
-                                deb])]
+    checks = [subprocess.Popen(["lintian", "--fail-on", "error,warning", "--suppress-tags",
+                                "maintscript-calls-ldconfig", deb])]
     subprocess.run(apt + ["install", deb], check=True, stdout=subprocess.DEVNULL)
     checks.append(subprocess.Popen(["appstreamcli", "validate", "--no-net",
                                     *glob.glob("/usr/share/metainfo/*Quaylink*")]))
@@ -441,8 +442,7 @@ def package(args, session):
         waitfor("the address in the user's book", lambda: open(book, "rb").read() == b"ftp://kept.example/\r\n")
         session.run("xdotool", "windowactivate", "--sync", str(bar), "key", "alt+F4")
         program.wait(10)
-        session.start(user)
-        session.focus(TITLE)
+        session.startbar(*user)
         session.keys("Down")  # picks the first entry: the go-online prompt asks
         session.window("Warning")
     finally:
@@ -455,10 +455,10 @@ def package(args, session):
 
 def twostarts(args, session):
     appdir = install(args, session, ["ftp://old.example/"])
-    crashed, _ = session.startbar(appdir)  # killed, it leaves its lock behind
+    crashed, _ = session.startbar(appdir + "/quaylink")  # killed, it leaves its lock behind
     os.kill(crashed.pid, signal.SIGKILL)
     crashed.wait()
-    _, bar = session.startbar(appdir)
+    _, bar = session.startbar(appdir + "/quaylink")
     session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
     session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
     # It ends well, and made no window that stays.
@@ -471,9 +471,8 @@ def twostarts(args, session):
 
 
 def lastwindow(args, session):
-    appdir = install(args, session, [])
-    calls = registerhandler(session)
-    program, bar = session.startbar(appdir, QTWEBENGINE_DISABLE_SANDBOX="1")
+    appdir, calls = install(args, session, []), registerhandler(session)
+    program, bar = session.startbar(appdir + "/quaylink", QTWEBENGINE_DISABLE_SANDBOX="1")
     session.keys("Tab", "Return")  # "Go" with nothing: the login dialog
     session.run("xdotool", "windowactivate", "--sync", str(bar), "key", "alt+F4")  # empty notes: it closes
     session.run("xdotool", "windowactivate", "--sync", str(session.window("Input")), "type", "u")
@@ -502,7 +501,7 @@ def access(args, session):
     appdir = install(args, session, ["ftp://saved.example/"])
     # The accessibility bus it starts reads its settings' schemas from the system's folders.
     session.bus(XDG_DATA_DIRS="/usr/share")
-    _, bar = session.startbar(appdir, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    _, bar = session.startbar(appdir + "/quaylink", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     session.keys("Tab", "Return")  # "Go" with nothing: the login dialog
     session.window("Input")
     session.run("xdotool", "mousemove", "--window", str(bar), "340", "74", "click", "1")  # "?"
