@@ -166,9 +166,8 @@ def install(args, session, book):
     prefix = session.workdir + "/prefix"
     subprocess.run(["cmake", "--install", args.build, "--prefix", prefix], check=True, stdout=subprocess.DEVNULL)
     args.plugin = glob.glob(prefix + "/lib*/quaylink/*")
-    appdir = prefix + "/bin"
-    open(appdir + "/ftpurl.txt", "wb").write(b"".join(entry.encode() + b"\r\n" for entry in book))
-    return appdir
+    open(prefix + "/bin/ftpurl.txt", "wb").write(b"".join(entry.encode() + b"\r\n" for entry in book))
+    return prefix + "/bin"
 
 
 # Makes a recorder the desktop's ftp:// handler; returns a function giving its calls so far.

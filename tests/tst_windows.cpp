@@ -194,14 +194,13 @@ private slots:
         QTest::addColumn<QStringList>("row");
         const QString two = "ftp://one\rftp://two\r\nftp://one";
         // UTF-8 letters, bytes the system encoding cannot give back, and a NUL.
-        static const char bytes[] = "b\xc3\xa4r\r\nb\xe4r\r\n\xe2\x82\r\n a\0b";
+        static const char raw[] = "b\xc3\xa4r\r\nb\xe4r\r\n\xe2\x82\r\n a\0b";
+        const QString bytes = QString::fromLatin1(raw, sizeof raw - 1);
         const QList<std::pair<const char*, QStringList>> rows {
             { "Save Url adds the text as typed, lines kept as read",
               { "ftp://a\r\n\r\n b \rlf\nin", "type:  ftp://a  |click:cmdadd",
                 "ftp://a\r\n\r\n b \r\nlf\nin\r\n  ftp://a  \r\n", "", "" } },
-            { "bytes kept as they were",
-              { QString::fromLatin1(bytes, sizeof bytes - 1), "type:x|click:cmdadd",
-                QString::fromLatin1(bytes, sizeof bytes - 1) + "\r\nx\r\n", "", "" } },
+            { "bytes kept as they were", { bytes, "type:x|click:cmdadd", bytes + "\r\nx\r\n", "", "" } },
             { "Save Url twice the same", { "ftp://a", "type:ftp://a|click:cmdadd", "ftp://a\r\nftp://a\r\n", "", "" } },
             { "Delete Url takes the picked one of two equal",
               { two, "F4|pick:2|click:cmddelete", "ftp://one\r\nftp://two\r\n", "", "ask" } },
@@ -288,7 +287,6 @@ private slots:
         steps("click:cmdinfo");
         QPointer<QWidget> info = shown("frminfo");
         QStringList names;
-        Qt::DropActions drags;
         bar.cd->setshownhook([&](QFileDialog& pane) {
             const auto close = qScopeGuard([&] { pane.reject(); }); // whatever fails below
             pane.setDirectory(files.path());
@@ -296,7 +294,7 @@ private slots:
             QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
             for (int row = 0; row < 2; ++row)
                 names << list->model()->index(row, 0, list->rootIndex()).data().toString();
-            drags = list->dragEnabled() ? list->model()->supportedDragActions() : Qt::IgnoreAction;
+            QCOMPARE(list->dragEnabled() ? list->model()->supportedDragActions() : Qt::IgnoreAction, Qt::CopyAction);
             QCOMPARE(pane.fileMode(), QFileDialog::ExistingFiles);
             QCOMPARE(pane.findChild<QDialogButtonBox*>()->standardButtons(),
                      QDialogButtonBox::Open | QDialogButtonBox::Cancel);
@@ -305,8 +303,6 @@ private slots:
         });
         steps("click:cmdopen");
         QCOMPARE(names.join(' '), "Makefile notes.txt");
-        QCOMPARE(drags, Qt::CopyAction);
-        QVERIFY(!info);
     }
 
     void shellroute()
@@ -328,8 +324,7 @@ private slots:
             for (const auto& [handler, opened, loggedin, step] : rows)
                 QCOMPARE(row(address, handler, opened, loggedin), std::tuple(address, handler, opened, loggedin, step));
         }
-        QCOMPARE(row("http://www.tarnholt.example/", 2, 0, false),
-                 std::tuple("http://www.tarnholt.example/", 2, 0, false, Done));
+        QCOMPARE(row("http://h/", 2, 0, false), std::tuple("http://h/", 2, 0, false, Done));
         QCOMPARE(row("ftpx://h/", 2, 2, false), std::tuple("ftpx://h/", 2, 2, false, XdgOpen));
     }
 
