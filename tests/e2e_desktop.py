@@ -92,8 +92,9 @@ class Session:
     def run(self, *argv):
         return subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=60).stdout.strip()
 
-    def window(self, title):
-        found = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{re.escape(title)}$")
+    def window(self, title):  # a search that meets a window as it goes fails with no output: it looks again
+        found = waitfor(f"a window {title}", lambda: self.run("xdotool", "search", "--sync", "--onlyvisible",
+                                                               "--name", f"^{re.escape(title)}$"))
         return int(found.split()[0])
 
     def focus(self, title):  # the window, once it takes the keys: shown is not yet focused
