@@ -31,140 +31,136 @@ class tst_addressbook : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { umask(022), std::signal(SIGXFSZ, SIG_IGN), QCoreApplication::setApplicationName("Quaylink"); }
-    void faults_data();
-    void faults();
-    void killedwhilesaving();
-    void location();
-};
 
-void tst_addressbook::faults_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<int>("entries"); // in the book saved, 33 bytes each
-    QTest::addColumn<QString>("reason"); // why the save fails; empty: it succeeds
-    QTest::addColumn<int>("mode"); // of ftpurl.txt afterwards
+    void faults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("entries"); // in the book saved, 33 bytes each
+        QTest::addColumn<QString>("reason"); // why the save fails; empty: it succeeds
+        QTest::addColumn<int>("mode"); // of ftpurl.txt afterwards
 
-    const QString unread = "the address book there is not a regular file, so it is neither read nor replaced";
-    const QString toolarge = QString::fromLocal8Bit(std::strerror(EFBIG));
-    QTest::newRow("missing: made at load, private") << "missing" << 2 << QString() << 0600;
-    QTest::newRow("gone by the save: made by it, private") << "removed" << 2 << QString() << 0600;
-    QTest::newRow("existing keeps its mode") << "" << 2 << QString() << 0664;
-    QTest::newRow("a FIFO in its place: never opened") << "fifo" << 2 << unread << 010600;
-    QTest::newRow("a FIFO by the save") << "file, then fifo" << 2 << unread << 010600;
-    QTest::newRow("unread at load, there by the save") << "folder, then file" << 2 << unread << 0664;
-    QTest::newRow("size limit, small book") << "size limit" << 2 << toolarge << 0664;
-    QTest::newRow("size limit, book over 16 KB") << "size limit" << 1000 << toolarge << 0664;
-}
-
-void tst_addressbook::faults()
-{
-    QFETCH(QString, fault);
-    QFETCH(int, entries);
-    QFETCH(QString, reason);
-    QFETCH(int, mode);
-    alarm(2); // a FIFO opened waits for a writer: fail rather than hang
-    const auto noalarm = qScopeGuard([] { alarm(0); });
-    QTemporaryDir dir;
-    BookFile book(dir.filePath("ftpurl.txt"));
-    const QByteArray old = "ftp://a.example.com/\r\nftp://b.example.com/\r\n";
-    const auto write = [&] {
-        QFile file(book.path());
-        return file.open(QIODevice::WriteOnly) && file.write(old) == old.size()
-            && chmod(qPrintable(book.path()), 0664) == 0;
-    };
-    const auto place = [&](const QString& kind) { // something in the book's place that is not a file
-        return kind == "fifo" ? !mkfifo(qPrintable(book.path()), 0600) : QDir(dir.path()).mkdir("ftpurl.txt");
-    };
-    const QString first = fault.section(", then ", 0, 0), then = fault.section(", then ", 1);
-    const bool odd = first == "folder" || first == "fifo";
-    QVERIFY(odd ? place(first) : fault == "missing" || write());
-
-    bool missing = false;
-    QCOMPARE(book.load(&missing).size(), odd || fault == "missing" ? 0 : 2);
-    QCOMPARE(missing, fault == "missing");
-    QVERIFY(!missing || (book.create() && stored(book.path()).isEmpty()));
-    if (fault == "removed")
-        QVERIFY(QFile::remove(book.path()));
-    if (then == "file")
-        QVERIFY(QDir(dir.path()).rmdir("ftpurl.txt") && write());
-    if (then == "fifo")
-        QVERIFY(QFile::remove(book.path()) && place(then));
-    const QByteArray kept = stored(book.path());
-
-    const QList<addressbook::Entry> newbook = bigbook('n', entries);
-    // Under a size limit, room for the old book and a little more: a save past it fails.
-    rlimit limit {};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit unlimited = limit;
-    limit.rlim_cur = fault == "size limit" ? old.size() + 10 : limit.rlim_cur;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const QString failure = book.save(newbook);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
-    QCOMPARE(failure, reason);
-    QByteArray written;
-    for (const addressbook::Entry& entry : newbook)
-        written += entry.text.toLatin1() + "\r\n";
-    QCOMPARE(stored(book.path()), reason.isEmpty() ? written : kept);
-    struct stat status = {};
-    QCOMPARE(stat(qPrintable(book.path()), &status) == 0 ? int(status.st_mode & 077777) : -1, mode);
-}
-
-// A save must leave ftpurl.txt holding the old book or the new one whatever moment the
-// program dies at: a child process saves two large books in turn and is killed at random. In
-// 40 runs against a save that writes the file in place, the first bad kill came between the
-// 1st and the 18th: 40 kills leave a margin.
-void tst_addressbook::killedwhilesaving()
-{
-    QTemporaryDir dir;
-    const BookFile file(dir.filePath("ftpurl.txt"));
-    const QList<addressbook::Entry> books[2] = { bigbook('a', 32767), bigbook('b', 32767) };
-    QByteArray saved[2];
-    QElapsedTimer timer;
-    for (int i = 0; i < 2; ++i) {
-        timer.start();
-        QCOMPARE(file.save(books[i]), QString());
-        saved[i] = stored(file.path());
+        const QString unread = "the address book there is not a regular file, so it is neither read nor replaced";
+        const QString toolarge = QString::fromLocal8Bit(std::strerror(EFBIG));
+        QTest::newRow("missing: made at load, private") << "missing" << 2 << QString() << 0600;
+        QTest::newRow("gone by the save: made by it, private") << "removed" << 2 << QString() << 0600;
+        QTest::newRow("existing keeps its mode") << "" << 2 << QString() << 0664;
+        QTest::newRow("a FIFO in its place: never opened") << "fifo" << 2 << unread << 010600;
+        QTest::newRow("a FIFO by the save") << "file, then fifo" << 2 << unread << 010600;
+        QTest::newRow("unread at load, there by the save") << "folder, then file" << 2 << unread << 0664;
+        QTest::newRow("size limit, small book") << "size limit" << 2 << toolarge << 0664;
+        QTest::newRow("size limit, book over 16 KB") << "size limit" << 1000 << toolarge << 0664;
     }
-    // Kills aimed anywhere in the next few saves, whatever speed this machine has now.
-    const qint64 save = timer.nsecsElapsed() / 1000;
-    const quint32 seed = qEnvironmentVariableIsSet("QUAYLINK_SEED") ? qEnvironmentVariableIntValue("QUAYLINK_SEED")
-                                                                    : QRandomGenerator::global()->generate();
-    QRandomGenerator random(seed);
-    qInfo("random seed %u (set QUAYLINK_SEED to repeat)", seed);
-    for (int kill = 1; kill <= 40; ++kill) {
-        const pid_t child = fork();
-        if (child == 0)
-            for (int i = 0;; ++i)
-                file.save(books[i % 2]);
-        QThread::usleep(random.bounded(3 * save));
-        ::kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-        const QByteArray content = stored(file.path());
-        QVERIFY2(content == saved[0] || content == saved[1], qPrintable(QString("kill %1: neither book").arg(kill)));
-    }
-}
 
-// A book beside the program stays there, and a new one goes there while the folder can be
-// written; otherwise the book is the user's own. Root may write anywhere, so the test looks as
-// an ordinary user.
-void tst_addressbook::location()
-{
-    for (const auto& [book, mode, beside] :
-         { std::tuple(false, 0777, true), { true, 0555, true }, { false, 0555, false } }) {
+    void faults()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, entries);
+        QFETCH(QString, reason);
+        QFETCH(int, mode);
+        alarm(2); // a FIFO opened waits for a writer: fail rather than hang
+        const auto noalarm = qScopeGuard([] { alarm(0); });
         QTemporaryDir dir;
-        const QString appdir = dir.filePath("bin"), data = dir.filePath("data");
-        QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(data)
-                && (!book || QFile(appdir + "/ftpurl.txt").open(QIODevice::WriteOnly)));
-        QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(appdir), mode)
-                && !chmod(qPrintable(data), 0777));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
-        const bool root = geteuid() == 0;
-        QVERIFY(!root || setresuid(65534, 65534, 0) == 0);
-        const QString found = BookFile::locate(appdir);
-        QVERIFY(!root || setresuid(0, 0, 0) == 0);
-        QCOMPARE(found, (beside ? appdir : data + "/Quaylink") + "/ftpurl.txt");
+        BookFile book(dir.filePath("ftpurl.txt"));
+        const QByteArray old = "ftp://a.example.com/\r\nftp://b.example.com/\r\n";
+        const auto write = [&] {
+            QFile file(book.path());
+            return file.open(QIODevice::WriteOnly) && file.write(old) == old.size()
+                && chmod(qPrintable(book.path()), 0664) == 0;
+        };
+        const auto place = [&](const QString& kind) { // something in the book's place that is not a file
+            return kind == "fifo" ? !mkfifo(qPrintable(book.path()), 0600) : QDir(dir.path()).mkdir("ftpurl.txt");
+        };
+        const QString first = fault.section(", then ", 0, 0), then = fault.section(", then ", 1);
+        const bool odd = first == "folder" || first == "fifo";
+        QVERIFY(odd ? place(first) : fault == "missing" || write());
+
+        bool missing = false;
+        QCOMPARE(book.load(&missing).size(), odd || fault == "missing" ? 0 : 2);
+        QCOMPARE(missing, fault == "missing");
+        QVERIFY(!missing || (book.create() && stored(book.path()).isEmpty()));
+        if (fault == "removed")
+            QVERIFY(QFile::remove(book.path()));
+        if (!then.isEmpty()) // what was there goes, and the other kind takes its place
+            QVERIFY((QFile::remove(book.path()) || QDir(dir.path()).rmdir("ftpurl.txt"))
+                    && (then == "file" ? write() : place(then)));
+        const QByteArray kept = stored(book.path());
+
+        const QList<addressbook::Entry> newbook = bigbook('n', entries);
+        // Under a size limit, room for the old book and a little more: a save past it fails.
+        rlimit limit {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlimit unlimited = limit;
+        limit.rlim_cur = fault == "size limit" ? old.size() + 10 : limit.rlim_cur;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const QString failure = book.save(newbook);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        QCOMPARE(failure, reason);
+        QByteArray written;
+        for (const addressbook::Entry& entry : newbook)
+            written += entry.text.toLatin1() + "\r\n";
+        QCOMPARE(stored(book.path()), reason.isEmpty() ? written : kept);
+        struct stat status = {};
+        QCOMPARE(stat(qPrintable(book.path()), &status) == 0 ? int(status.st_mode & 077777) : -1, mode);
     }
-}
+
+    // A save must leave ftpurl.txt holding the old book or the new one whatever moment the
+    // program dies at: a child process saves two large books in turn and is killed at random. In
+    // 40 runs against a save that writes the file in place, the first bad kill came between the
+    // 1st and the 18th: 40 kills leave a margin.
+    void killedwhilesaving()
+    {
+        QTemporaryDir dir;
+        const BookFile file(dir.filePath("ftpurl.txt"));
+        const QList<addressbook::Entry> books[2] = { bigbook('a', 32767), bigbook('b', 32767) };
+        QByteArray saved[2];
+        QElapsedTimer timer;
+        for (int i = 0; i < 2; ++i) {
+            timer.start();
+            QCOMPARE(file.save(books[i]), QString());
+            saved[i] = stored(file.path());
+        }
+        // Kills aimed anywhere in the next few saves, whatever speed this machine has now.
+        const qint64 save = timer.nsecsElapsed() / 1000;
+        const quint32 seed = qEnvironmentVariableIsSet("QUAYLINK_SEED") ? qEnvironmentVariableIntValue("QUAYLINK_SEED")
+                                                                        : QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        qInfo("random seed %u (set QUAYLINK_SEED to repeat)", seed);
+        for (int kill = 1; kill <= 40; ++kill) {
+            const pid_t child = fork();
+            if (child == 0)
+                for (int i = 0;; ++i)
+                    file.save(books[i % 2]);
+            QThread::usleep(random.bounded(3 * save));
+            ::kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+            const QByteArray content = stored(file.path());
+            QVERIFY2(content == saved[0] || content == saved[1],
+                     qPrintable(QString("kill %1: neither book").arg(kill)));
+        }
+    }
+
+    // A book beside the program stays there, and a new one goes there while the folder can be
+    // written; otherwise the book is the user's own. Root may write anywhere, so the test looks as
+    // an ordinary user.
+    void location()
+    {
+        for (const auto& [book, mode, beside] :
+             { std::tuple(false, 0777, true), { true, 0555, true }, { false, 0555, false } }) {
+            QTemporaryDir dir;
+            const QString appdir = dir.filePath("bin"), data = dir.filePath("data");
+            QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(data)
+                    && (!book || QFile(appdir + "/ftpurl.txt").open(QIODevice::WriteOnly)));
+            QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(appdir), mode)
+                    && !chmod(qPrintable(data), 0777));
+            qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+            const bool root = geteuid() == 0;
+            QVERIFY(!root || setresuid(65534, 65534, 0) == 0);
+            const QString found = BookFile::locate(appdir);
+            QVERIFY(!root || setresuid(0, 0, 0) == 0);
+            QCOMPARE(found, (beside ? appdir : data + "/Quaylink") + "/ftpurl.txt");
+        }
+    }
+};
 
 QTEST_APPLESS_MAIN(tst_addressbook)
 #include "tst_addressbook.moc"

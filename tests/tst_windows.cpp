@@ -35,16 +35,13 @@ static void clickat(QWidget* control, QPoint at)
     QTest::mouseClick(control->window()->windowHandle(), Qt::LeftButton, {}, control->mapTo(control->window(), at));
 }
 
-// User steps separated by "|": a key to the active window ("Enter", "Tab", "Down", "F4"),
+// User steps separated by "|": a key to the active window ("Return", "Tab", "Down", "F4"),
 // "type:TEXT" into the focused control, "click:NAME" at the middle of a shown control,
 // "close:NAME" for a shown window as its close box asks, "wheel:NAME" a notch down to the bar at
 // the control's right end (sent, it goes to no parent: the combo's arrow, not its field), or
 // "pick:N" in the bar's dropped list.
 static void steps(const QString& list)
 {
-    const QMap<QString, Qt::Key> keys {
-        { "Enter", Qt::Key_Return }, { "Tab", Qt::Key_Tab }, { "Down", Qt::Key_Down }, { "F4", Qt::Key_F4 }
-    };
     for (const QString& step : list.split('|', Qt::SkipEmptyParts)) {
         const QWidgetList before = QApplication::topLevelWidgets();
         const QString arg = step.section(':', 1);
@@ -71,8 +68,9 @@ static void steps(const QString& list)
             QVERIFY(QTest::qWaitForWindowActive(control->window()));
             clickat(control, control->rect().center());
         } else {
-            QVERIFY2(keys.contains(step), qPrintable(step));
-            QTest::keyClick(QGuiApplication::focusWindow(), keys[step]);
+            const Qt::Key key = QKeySequence(step)[0].key();
+            QVERIFY2(key != Qt::Key_unknown, qPrintable(step));
+            QTest::keyClick(QGuiApplication::focusWindow(), key);
         }
         // A window the step opened takes the keys once it is active, as the next step expects.
         QTest::qWait(0);
@@ -89,283 +87,308 @@ private slots:
     void initTestCase() { substitutefonts(); }
     void init() { m_dir = std::make_unique<QTemporaryDir>(), m_services = {}; }
     void cleanup() { m_bar.reset(), qDeleteAll(QApplication::topLevelWidgets()); }
-    void layout_data();
-    void layout();
-    void taborder();
-    void opening_data();
-    void opening();
-    void book_data();
-    void book();
-    void notesandclosing();
-    void background();
+
+    // The bar as it starts, and the places of its and its dialogs' controls.
+    void layout()
+    {
+        // The layouts' twips divided by 15, rounded; an empty control stands for the window's client area.
+        const QList<std::tuple<const char*, const char*, QRect>> rows {
+            { "frmquaylink", "", { 372, 22, 356, 104 } },         { "frmquaylink", "combourl", { 2, 82, 352, 21 } },
+            { "frmquaylink", "cmdftp", { 1, 67, 53, 16 } },       { "frmquaylink", "cmdinfo", { 327, 67, 28, 16 } },
+            { "frmquaylink", "cmdopen", { 55, 67, 78, 16 } },     { "frmquaylink", "P1", { 64, -16, 100, 100 } },
+            { "frmquaylink", "cmdadd", { 211, 67, 62, 16 } },     { "frmquaylink", "cmddelete", { 134, 67, 76, 16 } },
+            { "frmquaylink", "cmdtextbox", { 274, 67, 52, 16 } }, { "frmquaylink", "Text1", { 0, 104, 359, 97 } },
+            { "frmquaylink", "WebBrowser1", { 2, 0, 352, 65 } },  { "frminput", "", { 223, 266, 396, 105 } },
+            { "frminput", "Text1", { 78, 7, 129, 19 } },          { "frminput", "Label1", { 16, 13, 49, 17 } },
+            { "frminput", "Text2", { 80, 35, 129, 19 } },         { "frminput", "Text3", { 78, 80, 313, 19 } },
+            { "frminput", "Label2", { 16, 41, 65, 17 } },         { "frminput", "Command1", { 328, 40, 57, 20 } },
+            { "frminput", "Label3", { 16, 85, 65, 17 } },         { "frminput", "Label4", { 112, 64, 217, 33 } },
+            { "frminput", "P1", { 224, -64, 100, 100 } },         { "frminfo", "Label2", { 16, 32, 161, 33 } },
+            { "frminfo", "cmdok", { 256, 491, 65, 25 } },         { "frminfo", "Label", { 16, 104, 545, 377 } },
+            { "frminfo", "P1", { 192, -80, 100, 100 } },          { "frminfo", "Label1", { 184, 8, 365, 57 } },
+            { "frminfo", "Label3", { 16, 72, 529, 25 } },         { "frminfo", "Label4", { 16, 8, 161, 25 } },
+        };
+        // Bare surface between the bar's controls shows the tile, on a grid from the corner.
+        const QImage painted = start().grab().toImage();
+        const QImage tile(":/resources/tile.jpg");
+        for (const QPoint at : { QPoint(0, 10), QPoint(1, 50), QPoint(100, 65), QPoint(201, 66), QPoint(355, 70) })
+            QCOMPARE(painted.pixelColor(at), tile.pixelColor(at.x() % 100, at.y() % 100));
+        // The tab order; its dialogs' orders show in the paths below, which type into each box in
+        // turn. The notes box takes the focus only while it is shown.
+        QStringList seen;
+        for (int i = 0; i < 9; ++i, steps("Tab"))
+            seen << QApplication::focusWidget()->objectName();
+        QCOMPARE(seen.join(' '), "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox WebBrowser1 combourl");
+        steps("click:cmdtextbox|Tab");
+        QCOMPARE(QApplication::focusWidget(), m_bar->Text1);
+        // The places, with the notes shut again and both dialogs open.
+        steps("click:cmdtextbox|click:cmdftp|click:cmdinfo");
+        for (const auto& [window, control, place] : rows) {
+            QWidget* top = shown(window);
+            const QRect at = *control ? top->findChild<QWidget*>(control)->geometry() : top->geometry();
+            QCOMPARE(std::pair(window + QString(' ') + control, at), std::pair(window + QString(' ') + control, place));
+        }
+        // Text boxes in the system's frame. (The info dialog's client area, centred, is the end-to-end run's.)
+        for (QLineEdit* box : shown("frminput")->findChildren<QLineEdit*>())
+            QCOMPARE(box->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
+    }
+
+    void paths_data()
+    {
+        // Steps, the answer to the go-online prompt (y or n), what the desktop was asked, and the
+        // bar's address afterwards, when the dialogs are gone; then, where the path saves or
+        // deletes, the book at start and the file afterwards (else both are the start book).
+        // The files' bytes are Latin-1 text.
+        QTest::addColumn<QStringList>("row");
+        const QString login = "click:cmdftp|type:u@x|Tab|type:p|Tab|type:h";
+        const QString loggedin = "ask|placeholder|open frminput [ftp://u%40x:p@h]";
+        const QString link = "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null";
+        const QString two = "ftp://one\rftp://two\r\nftp://one";
+        // UTF-8 letters, bytes the system encoding cannot give back, and a NUL.
+        static const char raw[] = "b\xc3\xa4r\r\nb\xe4r\r\n\xe2\x82\r\n a\0b";
+        const QString bytes = QString::fromLatin1(raw, sizeof raw - 1);
+        const QList<std::pair<const char*, QStringList>> rows {
+            { "typed, Enter",
+              { "type:ftp://x:y@z|Return", "y", "ask|ad|open frmquaylink [ftp://x:y@z]", "ftp://x:y@z" } },
+            { "saved address typed, Enter: asked once", { "type:ftp://a|Return", "n", "ask", "ftp://a" } },
+            { "nothing typed, Enter", { "Return", "y", "", "" } },
+            { "arrow key picks", { "Down", "y", "ask|ad|open frmquaylink [ftp://a]", "ftp://a" } },
+            { "dropped list, No", { "F4|pick:1", "n", "ask", "ftp://b c" } },
+            { "Tab to Go, Enter",
+              { "type:ftp://x|Tab|Return", "y", "placeholder|open frmquaylink [ftp://x]", "ftp://x" } },
+            { "Go with blanks", { "type:   |click:cmdftp", "y", "placeholder|open frmquaylink [   ]", "   " } },
+            { "login, Tab to OK, Enter", { login + "|Tab|Return", "y", loggedin, "ftp://u%40x:p@h" } },
+            { "login, OK clicked", { login + "|click:Command1", "y", loggedin, "ftp://u%40x:p@h" } },
+            { "login, Enter in the site, No", { login + "|Return", "n", "ask", "ftp://u%40x:p@h" } },
+            { "login closed by its close box, shown again, Enter in the user ID",
+              { "click:cmdftp|type:u|Tab|type:p|close:frminput|click:cmdftp|type:x|Return", "n", "ask", "ftp://x:@" } },
+            { "login, what would end a field",
+              { "click:cmdftp|type:%:@/?#\\|Tab|type: p@s:/w |Tab|type:h:21/d?x#y|Return", "n", "ask",
+                "ftp://%25%3A%40%2F%3F%23%5C: p%40s%3A%2Fw @h:21/d?x#y" } },
+            { "info, Enter", { "click:cmdinfo|Return", "n", "ontop frminfo", "" } },
+            { "info, the link", { "click:cmdinfo|click:Label1", "n", link, "" } },
+            { "info, Tab to the link, Enter", { "click:cmdinfo|Tab|Return", "n", link, "" } },
+            { "wheel over the box without the focus", { "Tab|wheel:combourl", "y", "", "" } },
+            { "wheel in the box with the focus", { "wheel:combourl", "n", "ask", "ftp://a" } },
+            { "Save Url adds the text as typed, lines kept as read",
+              { "type:  ftp://a  |click:cmdadd", "n", "", "", "ftp://a\r\n\r\n b \rlf\nin",
+                "ftp://a\r\n\r\n b \r\nlf\nin\r\n  ftp://a  \r\n" } },
+            { "bytes kept as they were", { "type:x|click:cmdadd", "n", "", "", bytes, bytes + "\r\nx\r\n" } },
+            { "Save Url twice the same",
+              { "type:ftp://a|click:cmdadd", "n", "", "", "ftp://a", "ftp://a\r\nftp://a\r\n" } },
+            { "Delete Url takes the picked one of two equal",
+              { "F4|pick:2|click:cmddelete", "n", "ask", "", two, "ftp://one\r\nftp://two\r\n" } },
+            { "typed over a picked entry: nothing deleted, the file rewritten",
+              { "F4|pick:1|type:x|click:cmddelete", "n", "ask", "", two, "ftp://one\r\nftp://two\r\nftp://one\r\n" } },
+            { "nothing typed: nothing written", { "click:cmdadd|click:cmddelete", "n", "", "", "ftp://a", "ftp://a" } },
+            { "a book that could not be read is not replaced",
+              { "type:ftp://new|click:cmdadd", "n",
+                "ask [The address book could not be saved to DIR/ftpurl.txt: the address book there is not a regular "
+                "file, so it is neither read nor replaced] 0 null",
+                "ftp://new", "(folder)", "(none)" } },
+            { "no book: a notice before the bar shows, then an empty book",
+              { "", "n",
+                "ontop frmquaylink|ask [Previous record of FTP addresses -- as ftpurl.txt -- cannot be found or "
+                "has not been created yet. A new empty record will now be created.] 0 null",
+                "", QString(), "" } },
+        };
+        for (const auto& [name, row] : rows)
+            QTest::newRow(name) << row;
+    }
+
+    void paths()
+    {
+        QFETCH(QStringList, row);
+        const QString book = row.value(4, QString::fromLatin1(startbook)); // null: no book
+        frmquaylink& bar = start(book.isNull() ? QByteArray() : book.toLatin1());
+        if (!book.isNull())
+            m_services.log.clear();
+        m_services.answers = { row[1] == "y" ? DesktopServices::Yes : DesktopServices::No };
+        steps(row[0]);
+        QCOMPARE(log(), row[2].replace("DIR", m_dir->path()));
+        QCOMPARE(bar.combourl->currentText(), row[3]);
+        if (row.size() > 4) // a save or a delete leaves no entry picked
+            QCOMPARE(bar.combourl->currentIndex(), -1);
+        QTRY_VERIFY(!shown("frminput") && !shown("frminfo"));
+        QCOMPARE(file(), row.value(5, book).toLatin1());
+        // The list is what the file holds, read back after the save.
+        QCOMPARE(bar.combourl->count(), BookFile(m_dir->filePath("ftpurl.txt")).load().size());
+    }
+
+    void notesandclosing()
+    {
+        frmquaylink& bar = start();
+        steps("click:cmdtextbox|click:Text1|type: |Return");
+        QCOMPARE(bar.size(), QSize(356, 198));
+        steps("click:cmdtextbox|click:cmdftp|click:cmdinfo");
+        QCOMPARE(bar.size(), QSize(356, 104));
+        QCOMPARE(bar.cmdtextbox->text(), "Notes");
+
+        // Notes of blanks count. No keeps everything, and asks again next time. A log-off that
+        // may not wait for an answer leaves the bar as it is. Yes closes both dialogs too.
+        auto* session = qApp->findChild<QSessionManager*>();
+        QVERIFY(session && !session->allowsInteraction());
+        m_services.log.clear();
+        m_services.answers = { DesktopServices::No, DesktopServices::No, DesktopServices::Yes };
+        QVERIFY(!bar.close() && !bar.close());
+        emit qApp->commitDataRequest(*session);
+        QVERIFY(bar.isVisible() && shown("frminput"));
+        QCOMPARE(bar.Text1->toPlainText(), " \n");
+        QVERIFY(bar.close());
+        QTRY_VERIFY(!shown("frminput") && !shown("frminfo"));
+        QCOMPARE(m_services.log, QStringList(3, noteswarning));
+        QCOMPARE(file(), startbook);
+
+        // With empty notes a log-off closes the bar at once, an open dialog stays, and the
+        // program goes on until that dialog closes too. Qt decides that only in its event loop.
+        frmquaylink& second = start();
+        steps("click:cmdftp");
+        QSignalSpy lastclosed(qApp, &QGuiApplication::lastWindowClosed);
+        m_services.log.clear();
+        emit qApp->commitDataRequest(*session);
+        QVERIFY(!second.isVisible() && m_services.log.isEmpty());
+        QTimer::singleShot(0, shown("frminput"), &QWidget::close);
+        QTimer::singleShot(5000, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+        QCOMPARE(lastclosed.size(), 1);
+    }
+
     void infodialog();
-    void uploadpane();
-    void shellroute_data();
-    void shellroute();
-    void messagebox();
+
+    void uploadpane()
+    {
+        // The pane picks existing files, several at once, with its own Open button; it lists every
+        // file, drags copies only, and blocks the bar alone: an open info dialog still takes a click.
+        QTemporaryDir files;
+        for (const char* name : { "Makefile", "notes.txt" })
+            QVERIFY(QFile(files.filePath(name)).open(QIODevice::WriteOnly));
+        frmquaylink& bar = start();
+        steps("click:cmdinfo");
+        QPointer<QWidget> info = shown("frminfo");
+        QStringList names;
+        bar.cd->setshownhook([&](QFileDialog& pane) {
+            const auto close = qScopeGuard([&] { pane.reject(); }); // whatever fails below
+            pane.setDirectory(files.path());
+            auto* list = pane.findChild<QAbstractItemView*>("listView");
+            QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
+            for (int row = 0; row < 2; ++row)
+                names << list->model()->index(row, 0, list->rootIndex()).data().toString();
+            QCOMPARE(list->dragEnabled() ? list->model()->supportedDragActions() : Qt::IgnoreAction, Qt::CopyAction);
+            QCOMPARE(pane.fileMode(), QFileDialog::ExistingFiles);
+            QCOMPARE(pane.findChild<QDialogButtonBox*>()->standardButtons(),
+                     QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+            clickat(info->findChild<QWidget*>("cmdok"), { 5, 5 });
+            QTRY_VERIFY(!info);
+        });
+        steps("click:cmdopen");
+        QCOMPARE(names.join(' '), "Makefile notes.txt");
+    }
+
+    void shellroute()
+    {
+        // Whether a handler is registered for the scheme, whether xdg-open succeeded (0 no, 1 yes,
+        // 2 not known yet), whether the login through GIO has been tried, and the step that follows.
+        using enum ShellStep;
+        const std::optional<bool> known[] = { false, true, std::nullopt };
+        const auto row = [&](const QString& address, int handler, int opened, bool loggedin) {
+            const ShellStep step = nextshellstep(address, known[handler], known[opened], loggedin);
+            return std::tuple(address, handler, opened, loggedin, step);
+        };
+        const QList<std::tuple<int, int, bool, ShellStep>> rows {
+            { 2, 2, false, AskHandler }, { 0, 2, false, LogIn }, { 0, 2, true, FileManager }, { 1, 2, false, XdgOpen },
+            { 1, 1, false, Done },       { 1, 0, false, LogIn }, { 1, 0, true, FileManager },
+        };
+        for (const char* scheme : { "FTP", "ftps", "Sftp" }) { // each scheme a file manager browses, in any case
+            const QString address = scheme + QString("://us%40er:p%3Aw@h:2121/");
+            for (const auto& [handler, opened, loggedin, step] : rows)
+                QCOMPARE(row(address, handler, opened, loggedin), std::tuple(address, handler, opened, loggedin, step));
+        }
+        QCOMPARE(row("http://h/", 2, 0, false), std::tuple("http://h/", 2, 0, false, Done));
+        QCOMPARE(row("ftpx://h/", 2, 2, false), std::tuple("ftpx://h/", 2, 2, false, XdgOpen));
+    }
+
+    void messagebox()
+    {
+        // The real box: its answer to Escape, then a close request, then Enter; what it shows (icon,
+        // buttons, [title] [text]); and whether Escape and the close request leave it up. A question
+        // is answered by Yes or No alone.
+        QString shown;
+        const auto ask = [&shown](DesktopServices::Style style, const QString& title) {
+            QTimer::singleShot(0, [&shown] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(QTest::qWaitForWindowActive(box));
+                QStringList buttons;
+                for (QAbstractButton* button : box->buttons())
+                    buttons << button->text().remove('&');
+                shown = QString("%1 %2 [%3] [%4]")
+                            .arg(QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()), buttons.join('|'),
+                                 box->windowTitle(), box->text());
+                QTest::keyClick(box->windowHandle(), Qt::Key_Escape);
+                box->windowHandle()->close();
+                shown += box->isVisible() ? " stays" : " closes";
+                QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+            });
+            return QString::number(QtDesktopServices().msgbox("text", style, title)) + ' ' + shown;
+        };
+        QCOMPARE(ask(DesktopServices::OkOnly, ""), "1 NoIcon OK [Quaylink] [text] closes");
+        QCOMPARE(ask(DesktopServices::YesNoCritical, "Warning"), "6 Critical Yes|No [Warning] [text] stays");
+    }
 
 private:
-    frmquaylink& start(const QByteArray& content = startbook);
-    QByteArray file() const;
-    QString log(); // what the desktop was asked since the last look, in brief
+    // A null `content` leaves no book; "(folder)" puts a folder in its place: found, not readable.
+    frmquaylink& start(const QByteArray& content = startbook)
+    {
+        QFile book(m_dir->filePath("ftpurl.txt"));
+        if (content == "(folder)")
+            QDir(m_dir->path()).mkdir("ftpurl.txt");
+        else if (!content.isNull() && (!book.open(QIODevice::WriteOnly) || book.write(content) != content.size()))
+            qFatal("cannot write the test's address book");
+        book.close();
+        m_bar = std::make_unique<frmquaylink>(m_services, m_dir->path());
+        m_bar->show();
+        if (!QTest::qWaitForWindowActive(m_bar.get()))
+            qFatal("the bar did not become active");
+        return *m_bar;
+    }
+
+    QByteArray file() const
+    {
+        QFile file(m_dir->filePath("ftpurl.txt"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    }
+
+    // What the desktop was asked since the last look, in brief.
+    QString log()
+    {
+        QStringList brief = std::exchange(m_services.log, {});
+        return brief.replaceInStrings(goonline, "ask")
+            .replaceInStrings("navigate [http://www.tarnholt.example/ads/ads.asp]", "ad")
+            .replaceInStrings("navigate [http://ads.example.com/ads.asp]", "placeholder")
+            .replaceInStrings(" [] [" + m_dir->path() + ']', "")
+            .join('|');
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     FakeDesktopServices m_services;
     std::unique_ptr<frmquaylink> m_bar;
 };
 
-// A null `content` leaves no book; "(folder)" puts a folder in its place: found, not readable.
-frmquaylink& tst_windows::start(const QByteArray& content)
-{
-    QFile book(m_dir->filePath("ftpurl.txt"));
-    if (content == "(folder)")
-        QDir(m_dir->path()).mkdir("ftpurl.txt");
-    else if (!content.isNull() && (!book.open(QIODevice::WriteOnly) || book.write(content) != content.size()))
-        qFatal("cannot write the test's address book");
-    book.close();
-    m_bar = std::make_unique<frmquaylink>(m_services, m_dir->path());
-    m_bar->show();
-    if (!QTest::qWaitForWindowActive(m_bar.get()))
-        qFatal("the bar did not become active");
-    return *m_bar;
-}
-
-QByteArray tst_windows::file() const
-{
-    QFile file(m_dir->filePath("ftpurl.txt"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
-
-QString tst_windows::log()
-{
-    QStringList brief = std::exchange(m_services.log, {});
-    return brief.replaceInStrings(goonline, "ask")
-        .replaceInStrings("navigate [http://www.tarnholt.example/ads/ads.asp]", "ad")
-        .replaceInStrings("navigate [http://ads.example.com/ads.asp]", "placeholder")
-        .replaceInStrings(" [] [" + m_dir->path() + ']', "")
-        .join('|');
-}
-
-void tst_windows::layout_data()
-{
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("control"); // empty: the window's client area
-    QTest::addColumn<QRect>("place");
-    // The layouts' twips divided by 15, rounded.
-    const QList<std::tuple<const char*, const char*, QRect>> rows {
-        { "frmquaylink", "", { 372, 22, 356, 104 } },         { "frmquaylink", "combourl", { 2, 82, 352, 21 } },
-        { "frmquaylink", "cmdftp", { 1, 67, 53, 16 } },       { "frmquaylink", "cmdinfo", { 327, 67, 28, 16 } },
-        { "frmquaylink", "cmdopen", { 55, 67, 78, 16 } },     { "frmquaylink", "P1", { 64, -16, 100, 100 } },
-        { "frmquaylink", "cmdadd", { 211, 67, 62, 16 } },     { "frmquaylink", "cmddelete", { 134, 67, 76, 16 } },
-        { "frmquaylink", "cmdtextbox", { 274, 67, 52, 16 } }, { "frmquaylink", "Text1", { 0, 104, 359, 97 } },
-        { "frmquaylink", "WebBrowser1", { 2, 0, 352, 65 } },  { "frminput", "", { 223, 266, 396, 105 } },
-        { "frminput", "Text1", { 78, 7, 129, 19 } },          { "frminput", "Label1", { 16, 13, 49, 17 } },
-        { "frminput", "Text2", { 80, 35, 129, 19 } },         { "frminput", "Text3", { 78, 80, 313, 19 } },
-        { "frminput", "Label2", { 16, 41, 65, 17 } },         { "frminput", "Command1", { 328, 40, 57, 20 } },
-        { "frminput", "Label3", { 16, 85, 65, 17 } },         { "frminput", "Label4", { 112, 64, 217, 33 } },
-        { "frminput", "P1", { 224, -64, 100, 100 } },         { "frminfo", "Label2", { 16, 32, 161, 33 } },
-        { "frminfo", "cmdok", { 256, 491, 65, 25 } },         { "frminfo", "Label", { 16, 104, 545, 377 } },
-        { "frminfo", "P1", { 192, -80, 100, 100 } },          { "frminfo", "Label1", { 184, 8, 365, 57 } },
-        { "frminfo", "Label3", { 16, 72, 529, 25 } },         { "frminfo", "Label4", { 16, 8, 161, 25 } },
-    };
-    for (const auto& [window, control, place] : rows)
-        QTest::addRow("%s %s", window, control) << window << control << place;
-}
-
-void tst_windows::layout()
-{
-    QFETCH(QString, window);
-    QFETCH(QString, control);
-    QFETCH(QRect, place);
-    start();
-    steps("click:cmdftp|click:cmdinfo");
-    QWidget* top = shown(window);
-    QCOMPARE(control.isEmpty() ? top->geometry() : top->findChild<QWidget*>(control)->geometry(), place);
-    // The info dialog's client area (centred, as the end-to-end run sees), and text boxes in
-    // the system's frame.
-    QCOMPARE(shown("frminfo")->size(), QSize(567, 524));
-    for (QLineEdit* box : shown("frminput")->findChildren<QLineEdit*>())
-        QCOMPARE(box->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
-}
-
-void tst_windows::taborder()
-{
-    // The bar's; its dialogs' orders show in the paths below, which type into each box in turn.
-    // The notes box takes the focus only while it is shown.
-    start();
-    QStringList seen;
-    for (int i = 0; i < 10; ++i, steps("Tab"))
-        seen << QApplication::focusWidget()->objectName();
-    QCOMPARE(seen.join(' '), "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox WebBrowser1 combourl cmdftp");
-    steps("click:cmdtextbox|Tab");
-    QCOMPARE(QApplication::focusWidget(), m_bar->Text1);
-}
-
-void tst_windows::opening_data()
-{
-    // Steps, the answer to the go-online prompt (y or n), what the desktop was asked, and the
-    // bar's address afterwards, when the dialogs are gone.
-    QTest::addColumn<QStringList>("row");
-    const QString login = "click:cmdftp|type:u@x|Tab|type:p|Tab|type:h";
-    const QString loggedin = "ask|placeholder|open frminput [ftp://u%40x:p@h]";
-    const QList<std::pair<const char*, QStringList>> rows {
-        { "typed, Enter", { "type:ftp://x:y@z|Enter", "y", "ask|ad|open frmquaylink [ftp://x:y@z]", "ftp://x:y@z" } },
-        { "saved address typed, Enter: asked once", { "type:ftp://a|Enter", "n", "ask", "ftp://a" } },
-        { "nothing typed, Enter", { "Enter", "y", "", "" } },
-        { "arrow key picks", { "Down", "y", "ask|ad|open frmquaylink [ftp://a]", "ftp://a" } },
-        { "dropped list, No", { "F4|pick:1", "n", "ask", "ftp://b c" } },
-        { "Tab to Go, Enter", { "type:ftp://x|Tab|Enter", "y", "placeholder|open frmquaylink [ftp://x]", "ftp://x" } },
-        { "Go with blanks", { "type:   |click:cmdftp", "y", "placeholder|open frmquaylink [   ]", "   " } },
-        { "login, Tab to OK, Enter", { login + "|Tab|Enter", "y", loggedin, "ftp://u%40x:p@h" } },
-        { "login, OK clicked", { login + "|click:Command1", "y", loggedin, "ftp://u%40x:p@h" } },
-        { "login, Enter in the site, No", { login + "|Enter", "n", "ask", "ftp://u%40x:p@h" } },
-        { "login closed by its close box, shown again, Enter in the user ID",
-          { "click:cmdftp|type:u|Tab|type:p|close:frminput|click:cmdftp|type:x|Enter", "n", "ask", "ftp://x:@" } },
-        { "login, what would end a field",
-          { "click:cmdftp|type:%:@/?#\\|Tab|type: p@s:/w |Tab|type:h:21/d?x#y|Enter", "n", "ask",
-            "ftp://%25%3A%40%2F%3F%23%5C: p%40s%3A%2Fw @h:21/d?x#y" } },
-        { "info, Enter", { "click:cmdinfo|Enter", "n", "ontop frminfo", "" } },
-        { "info, the link",
-          { "click:cmdinfo|click:Label1", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null",
-            "" } },
-        { "info, Tab to the link, Enter",
-          { "click:cmdinfo|Tab|Enter", "n", "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null",
-            "" } },
-        { "wheel over the box without the focus", { "Tab|wheel:combourl", "y", "", "" } },
-        { "wheel in the box with the focus", { "wheel:combourl", "n", "ask", "ftp://a" } },
-    };
-    for (const auto& [name, row] : rows)
-        QTest::newRow(name) << row;
-}
-
-void tst_windows::opening()
-{
-    QFETCH(QStringList, row);
-    frmquaylink& bar = start();
-    m_services.log.clear();
-    m_services.answers = { row[1] == "y" ? DesktopServices::Yes : DesktopServices::No };
-    steps(row[0]);
-    QCOMPARE(log(), row[2]);
-    QCOMPARE(bar.combourl->currentText(), row[3]);
-    QTRY_VERIFY(!shown("frminput") && !shown("frminfo"));
-    // Opening never touches the book.
-    QCOMPARE(bar.combourl->count(), 2);
-    QCOMPARE(file(), startbook);
-}
-
-void tst_windows::book_data()
-{
-    // The book at start, steps (any prompt answered No), the file afterwards, the bar's
-    // address afterwards, and what the desktop was asked. The files' bytes are Latin-1 text.
-    QTest::addColumn<QStringList>("row");
-    const QString two = "ftp://one\rftp://two\r\nftp://one";
-    // UTF-8 letters, bytes the system encoding cannot give back, and a NUL.
-    static const char bytes[] = "b\xc3\xa4r\r\nb\xe4r\r\n\xe2\x82\r\n a\0b";
-    const QList<std::pair<const char*, QStringList>> rows {
-        { "Save Url adds the text as typed, lines kept as read",
-          { "ftp://a\r\n\r\n b \rlf\nin", "type:  ftp://a  |click:cmdadd",
-            "ftp://a\r\n\r\n b \r\nlf\nin\r\n  ftp://a  \r\n", "", "" } },
-        { "bytes kept as they were",
-          { QString::fromLatin1(bytes, sizeof bytes - 1), "type:x|click:cmdadd",
-            QString::fromLatin1(bytes, sizeof bytes - 1) + "\r\nx\r\n", "", "" } },
-        { "Save Url twice the same", { "ftp://a", "type:ftp://a|click:cmdadd", "ftp://a\r\nftp://a\r\n", "", "" } },
-        { "Delete Url takes the picked one of two equal",
-          { two, "F4|pick:2|click:cmddelete", "ftp://one\r\nftp://two\r\n", "", "ask" } },
-        { "typed over a picked entry: nothing deleted, the file rewritten",
-          { two, "F4|pick:1|type:x|click:cmddelete", "ftp://one\r\nftp://two\r\nftp://one\r\n", "", "ask" } },
-        { "nothing typed: nothing written", { "ftp://a", "click:cmdadd|click:cmddelete", "ftp://a", "", "" } },
-        { "a book that could not be read is not replaced",
-          { "(folder)", "type:ftp://new|click:cmdadd", "(none)", "ftp://new",
-            "ask [The address book could not be saved to DIR/ftpurl.txt: the address book there is not a regular "
-            "file, so it is neither read nor replaced] 0 null" } },
-        { "no book: a notice before the bar shows, then an empty book",
-          { QString(), "", "", "",
-            "ontop frmquaylink|ask [Previous record of FTP addresses -- as ftpurl.txt -- cannot be found or has not "
-            "been created yet. A new empty record will now be created.] 0 null" } },
-    };
-    for (const auto& [name, row] : rows)
-        QTest::newRow(name) << row;
-}
-
-void tst_windows::book()
-{
-    QFETCH(QStringList, row);
-    frmquaylink& bar = start(row[0].isNull() ? QByteArray() : row[0].toLatin1());
-    if (!row[0].isNull())
-        m_services.log.clear();
-    m_services.answers = { DesktopServices::No };
-    steps(row[1]);
-    QCOMPARE(file(), row[2].toLatin1());
-    QCOMPARE(bar.combourl->currentText(), row[3]);
-    QCOMPARE(bar.combourl->currentIndex(), -1);
-    QCOMPARE(log(), row[4].replace("DIR", m_dir->path()));
-    // The list is what the file holds, read back after the save.
-    QCOMPARE(bar.combourl->count(), BookFile(m_dir->filePath("ftpurl.txt")).load().size());
-}
-
-void tst_windows::notesandclosing()
-{
-    frmquaylink& bar = start();
-    steps("click:cmdtextbox|click:Text1|type: |Enter");
-    QCOMPARE(bar.size(), QSize(356, 198));
-    steps("click:cmdtextbox|click:cmdftp|click:cmdinfo");
-    QCOMPARE(bar.size(), QSize(356, 104));
-    QCOMPARE(bar.cmdtextbox->text(), "Notes");
-
-    // Notes of blanks count. No keeps everything, and asks again next time. A log-off that
-    // may not wait for an answer leaves the bar as it is. Yes closes both dialogs too.
-    auto* session = qApp->findChild<QSessionManager*>();
-    QVERIFY(session && !session->allowsInteraction());
-    m_services.log.clear();
-    m_services.answers = { DesktopServices::No, DesktopServices::No, DesktopServices::Yes };
-    QVERIFY(!bar.close() && !bar.close());
-    emit qApp->commitDataRequest(*session);
-    QVERIFY(bar.isVisible() && shown("frminput"));
-    QCOMPARE(bar.Text1->toPlainText(), " \n");
-    QVERIFY(bar.close());
-    QTRY_VERIFY(!shown("frminput") && !shown("frminfo"));
-    QCOMPARE(m_services.log, QStringList(3, noteswarning));
-    QCOMPARE(file(), startbook);
-
-    // With empty notes a log-off closes the bar at once, an open dialog stays, and the
-    // program goes on until that dialog closes too. Qt decides that only in its event loop.
-    frmquaylink& second = start();
-    steps("click:cmdftp");
-    QSignalSpy lastclosed(qApp, &QGuiApplication::lastWindowClosed);
-    m_services.log.clear();
-    emit qApp->commitDataRequest(*session);
-    QVERIFY(!second.isVisible() && m_services.log.isEmpty());
-    QTimer::singleShot(0, shown("frminput"), &QWidget::close);
-    QTimer::singleShot(5000, qApp, &QCoreApplication::quit);
-    QCoreApplication::exec();
-    QCOMPARE(lastclosed.size(), 1);
-}
-
-void tst_windows::background()
-{
-    // Bare surface between the bar's controls shows the tile, on a grid from the corner.
-    const QImage painted = start().grab().toImage();
-    const QImage tile(":/resources/tile.jpg");
-    for (const QPoint at : { QPoint(0, 10), QPoint(1, 50), QPoint(100, 65), QPoint(201, 66), QPoint(355, 70) })
-        QCOMPARE(painted.pixelColor(at), tile.pixelColor(at.x() % 100, at.y() % 100));
-}
-
 void tst_windows::infodialog()
 {
     start();
     steps("click:cmdinfo");
-    auto* info = static_cast<frminfo*>(shown("frminfo"));
+    QPointer<frminfo> info = static_cast<frminfo*>(shown("frminfo"));
 
     // The link lights up under the pointer, and only the bare surface puts it out again.
     for (QWidget* over : QList<QWidget*> { info->Label1, info->Label, nullptr, info->Label1 }) {
         QTest::mouseMove(info->windowHandle(), over ? over->geometry().topLeft() + QPoint(5, 5) : QPoint(5, 500));
         QCOMPARE(info->Label1->backcolour() == frminfo::linktext, over != nullptr);
     }
+
     // Closed by its close box, it opens again from its layout; "?" while it is open shows
     // that one again, without a second dialog and without loading its texts anew.
-    QPointer<frminfo> closed = info;
     steps("close:frminfo");
-    QTRY_VERIFY(!closed);
+    QTRY_VERIFY(!info);
     steps("click:cmdinfo|click:cmdinfo");
     info = static_cast<frminfo*>(shown("frminfo"));
     // What it shows: its link, copyright and help text, one after another; a new line is a line
@@ -387,104 +410,10 @@ Quaylink allows you to do FTP at both public and restricted FTP sites from Inter
  Now Click the "Open Files" button in Quaylink and drag files from the popup file-opening pane into the ftp site.  To download files from the FTP site, select them in IE window, then right click and select "Copy to Folder". From the same right-clicked menu, new folders can be created. Folders and files can be renamed; they can also be deleted.  FTP addresses are saved in a file called ftpurl.txt in the application directory. Depending on the type of server, a folder with files in it can or cannot be deleted.
 
 If your browser is Netscape, only the uploading function via drag-and-drop works.)";
-    const QWidgetList tops = QApplication::topLevelWidgets();
-    QCOMPARE(std::count_if(tops.begin(), tops.end(), [](QWidget* top) { return top->objectName() == "frminfo"; }), 1);
+    QCOMPARE(std::ranges::count(QApplication::topLevelWidgets(), QString("frminfo"), &QObject::objectName), 1);
     QCOMPARE(QStringList({ info->Label1->text(), info->Label2->text(), info->Label->text() }).join("\r\n\r\n"),
              QString(texts).replace('\n', "\r\n"));
     QCOMPARE(info->Label1->backcolour(), frminfo::linkback);
-}
-
-void tst_windows::uploadpane()
-{
-    // The pane picks existing files, several at once, with its own Open button; it lists every
-    // file, drags copies only, and blocks the bar alone: an open info dialog still takes a click.
-    QTemporaryDir files;
-    for (const char* name : { "Makefile", "notes.txt" })
-        QVERIFY(QFile(files.filePath(name)).open(QIODevice::WriteOnly));
-    frmquaylink& bar = start();
-    steps("click:cmdinfo");
-    QPointer<QWidget> info = shown("frminfo");
-    QStringList names;
-    Qt::DropActions drags;
-    bar.cd->setshownhook([&](QFileDialog& pane) {
-        const auto close = qScopeGuard([&] { pane.reject(); }); // whatever fails below
-        pane.setDirectory(files.path());
-        auto* list = pane.findChild<QAbstractItemView*>("listView");
-        QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
-        for (int row = 0; row < 2; ++row)
-            names << list->model()->index(row, 0, list->rootIndex()).data().toString();
-        drags = list->dragEnabled() ? list->model()->supportedDragActions() : Qt::IgnoreAction;
-        QCOMPARE(pane.fileMode(), QFileDialog::ExistingFiles);
-        QCOMPARE(pane.findChild<QDialogButtonBox*>()->standardButtons(),
-                 QDialogButtonBox::Open | QDialogButtonBox::Cancel);
-        clickat(info->findChild<QWidget*>("cmdok"), { 5, 5 });
-        QTRY_VERIFY(!info);
-    });
-    steps("click:cmdopen");
-    QCOMPARE(names.join(' '), "Makefile notes.txt");
-    QCOMPARE(drags, Qt::CopyAction);
-    QVERIFY(!info);
-}
-
-void tst_windows::shellroute_data()
-{
-    // Whether a handler is registered for the scheme, and whether xdg-open succeeded: 0 no, 1
-    // yes, 2 not known yet; whether the login through GIO has been tried.
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("handler");
-    QTest::addColumn<int>("opened");
-    QTest::addColumn<bool>("loggedin");
-    QTest::addColumn<ShellStep>("step");
-    for (const char* scheme : { "FTP", "ftps", "Sftp" }) { // each scheme a file manager browses, in any case
-        const QString address = scheme + QString("://us%40er:p%3Aw@h:2121/");
-        QTest::addRow("%s: ask", scheme) << address << 2 << 2 << false << ShellStep::AskHandler;
-        QTest::addRow("%s, no handler: log in", scheme) << address << 0 << 2 << false << ShellStep::LogIn;
-        QTest::addRow("%s, no handler, logged in", scheme) << address << 0 << 2 << true << ShellStep::FileManager;
-        QTest::addRow("%s, handler", scheme) << address << 1 << 2 << false << ShellStep::XdgOpen;
-        QTest::addRow("%s, handler, opened", scheme) << address << 1 << 1 << false << ShellStep::Done;
-        QTest::addRow("%s, handler, failed: log in", scheme) << address << 1 << 0 << false << ShellStep::LogIn;
-        QTest::addRow("%s, handler, failed, logged in", scheme) << address << 1 << 0 << true << ShellStep::FileManager;
-    }
-    QTest::newRow("http, failed") << "http://www.tarnholt.example/" << 2 << 0 << false << ShellStep::Done;
-    QTest::newRow("longer scheme") << "ftpx://h/" << 2 << 2 << false << ShellStep::XdgOpen;
-}
-
-void tst_windows::shellroute()
-{
-    QFETCH(QString, address);
-    QFETCH(int, handler);
-    QFETCH(int, opened);
-    QFETCH(bool, loggedin);
-    QFETCH(ShellStep, step);
-    const std::optional<bool> known[] = { false, true, std::nullopt };
-    QCOMPARE(nextshellstep(address, known[handler], known[opened], loggedin), step);
-}
-
-void tst_windows::messagebox()
-{
-    // The real box: its answer to Escape, then a close request, then Enter; what it shows (icon,
-    // buttons, [title] [text]); and whether Escape and the close request leave it up. A question
-    // is answered by Yes or No alone.
-    QString shown;
-    const auto ask = [&shown](DesktopServices::Style style, const QString& title) {
-        QTimer::singleShot(0, [&shown] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(QTest::qWaitForWindowActive(box));
-            QStringList buttons;
-            for (QAbstractButton* button : box->buttons())
-                buttons << button->text().remove('&');
-            shown = QString("%1 %2 [%3] [%4]")
-                        .arg(QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()), buttons.join('|'),
-                             box->windowTitle(), box->text());
-            QTest::keyClick(box->windowHandle(), Qt::Key_Escape);
-            box->windowHandle()->close();
-            shown += box->isVisible() ? " stays" : " closes";
-            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
-        });
-        return QString::number(QtDesktopServices().msgbox("text", style, title)) + ' ' + shown;
-    };
-    QCOMPARE(ask(DesktopServices::OkOnly, ""), "1 NoIcon OK [Quaylink] [text] closes");
-    QCOMPARE(ask(DesktopServices::YesNoCritical, "Warning"), "6 Critical Yes|No [Warning] [text] stays");
 }
 
 QTEST_MAIN(tst_windows)
