@@ -5,6 +5,7 @@
 //
 //   bench_firstgo [RUNS]      needs a display (xvfb-run -a bench_firstgo)
 
+#include "alternate.h"
 #include "common/desktopservices_qt.h"
 #include "common/picturebutton.h"
 #include "common/webbrowserhost.h"
@@ -83,13 +84,6 @@ int runonce(int argc, char* argv[], bool unheld)
     return first < 0 || later < 0 ? 1 : 0;
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -136,24 +130,9 @@ int main(int argc, char* argv[])
 
     // [0], [1]: first and later "Go"; [2], [3]: the same with the engine started at once.
     QList<double> figures[4];
-    for (int i = 0; i < runs; ++i) {
-        for (int p = 0; p < 2; ++p) {
-            QProcess run;
-            run.setProcessEnvironment(env);
-            run.start(QCoreApplication::applicationFilePath(), { p ? "--once-unheld" : "--once" });
-            if (!run.waitForFinished(90000) || run.exitCode() != 0) {
-                std::fprintf(stderr, "%s\nrun failed (no plugin at " WEBPANEDIR ", or no display?)\n",
-                             run.readAllStandardError().constData());
-                return 1;
-            }
-            const QList<QByteArray> times = run.readAllStandardOutput().trimmed().split(' ');
-            figures[2 * p] << times.value(0).toDouble();
-            figures[2 * p + 1] << times.value(1).toDouble();
-        }
-    }
-    std::printf("%d runs each, alternating\n\n| figure | ratio | measured (median) | baseline (median) |\n"
-                "|---|---|---|---|\n",
-                runs);
+    const QString self = QCoreApplication::applicationFilePath();
+    if (!alternate(runs, env, { { self, "--once" }, { self, "--once-unheld" } }, figures))
+        return 1;
     std::printf("| click on \"Go\" to the ftp:// handler, first \"Go\" vs a later one | %.2f | %.0f ms | %.0f ms |\n",
                 median(figures[0]) / median(figures[1]), median(figures[0]), median(figures[1]));
     std::printf("| the same, engine started right after the click (before) | %.2f | %.0f ms | %.0f ms |\n",

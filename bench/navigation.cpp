@@ -6,6 +6,8 @@
 //
 //   bench_navigation [RUNS]      needs a display (xvfb-run -a bench_navigation)
 
+#include "alternate.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -147,13 +149,6 @@ int runonce(int argc, char* argv[])
     return first < 0 || second < 0 || server.pagesserved < 2 ? 1 : 0;
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -171,27 +166,11 @@ int main(int argc, char* argv[])
     // figures[0] and [1]: the pane's first and second navigation; [2] and [3]: the direct
     // program's.
     QList<double> figures[4];
-    const QString programs[2] = { QCoreApplication::applicationFilePath(),
-                                  QCoreApplication::applicationDirPath() + QStringLiteral("/bench_navigation_direct") };
-    for (int i = 0; i < runs; ++i) {
-        for (int p = 0; p < 2; ++p) {
-            QProcess run;
-            run.setProcessEnvironment(env);
-            run.start(programs[p], { QStringLiteral("--once") });
-            if (!run.waitForFinished(90000) || run.exitCode() != 0) {
-                // The engine talks a lot on its error channel; shown only when a run fails.
-                std::fprintf(stderr, "%s\n%s failed (no plugin at " WEBPANEDIR ", or no display?)\n",
-                             run.readAllStandardError().constData(), qPrintable(programs[p]));
-                return 1;
-            }
-            const QList<QByteArray> times = run.readAllStandardOutput().trimmed().split(' ');
-            figures[2 * p] << times.value(0).toDouble();
-            figures[2 * p + 1] << times.value(1).toDouble();
-        }
-    }
-    std::printf("%d runs each, alternating\n\n| figure | ratio | measured (median) | baseline (median) |\n"
-                "|---|---|---|---|\n",
-                runs);
+    const QStringList commands[2]
+        = { { QCoreApplication::applicationFilePath(), "--once" },
+            { QCoreApplication::applicationDirPath() + "/bench_navigation_direct", "--once" } };
+    if (!alternate(runs, env, commands, figures))
+        return 1;
     const char* names[2] = { "first navigation (engine start, page loaded)", "second navigation" };
     for (int n = 0; n < 2; ++n) {
         const double pane = median(figures[n]);
