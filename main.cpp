@@ -1,5 +1,5 @@
-#include "common/desktopservices_qt.h"
-#include "common/fonts.h"
+#include "controls/fonts.h"
+#include "desktop/desktopservices_qt.h"
 #include "main_window/bookfile.h"
 #include "main_window/frmquaylink.h"
 #include "main_window/singlebar.h"

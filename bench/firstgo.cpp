@@ -6,9 +6,9 @@
 //   bench_firstgo [RUNS]      needs a display (xvfb-run -a bench_firstgo)
 
 #include "alternate.h"
-#include "common/desktopservices_qt.h"
-#include "common/picturebutton.h"
-#include "common/webbrowserhost.h"
+#include "controls/picturebutton.h"
+#include "controls/webbrowserhost.h"
+#include "desktop/desktopservices_qt.h"
 #include "main_window/frmquaylink.h"
 
 #include <QApplication>
@@ -39,7 +39,7 @@ qint64 nowns()
 class Unheld : public QtDesktopServices
 {
 public:
-    void navigate(WebBrowserHost& pane, const QString& url) override { pane.navigate(url); }
+    void navigate(BrowserPane& pane, const QString& url) override { pane.navigate(url); }
 };
 
 // The times the recorder noted, one a call.

@@ -24,7 +24,7 @@
 #ifdef QUAYLINK_BENCH_DIRECT
 #include <QWebEngineView>
 #else
-#include "common/webbrowserhost.h"
+#include "controls/webbrowserhost.h"
 #endif
 
 namespace

@@ -2,8 +2,8 @@
 // and its single-bar lock, on the application directory given, and quits once the window has
 // painted for the first time. The program
 // itself takes no arguments; this launcher exists for the benchmark alone.
-#include "common/desktopservices_qt.h"
-#include "common/fonts.h"
+#include "controls/fonts.h"
+#include "desktop/desktopservices_qt.h"
 #include "main_window/bookfile.h"
 #include "main_window/frmquaylink.h"
 #include "main_window/singlebar.h"

@@ -1,13 +1,13 @@
 #include "frminfo.h"
 
-#include "common/accessiblerole.h"
-#include "common/backgroundpainter.h"
-#include "common/boxedlabel.h"
-#include "common/desktopservices.h"
-#include "common/fonts.h"
-#include "common/picturebutton.h"
-#include "common/twips.h"
-#include "common/webaddresses.h"
+#include "controls/accessiblerole.h"
+#include "controls/backgroundpainter.h"
+#include "controls/boxedlabel.h"
+#include "controls/fonts.h"
+#include "controls/picturebutton.h"
+#include "controls/twips.h"
+#include "desktop/desktopservices.h"
+#include "desktop/webaddresses.h"
 
 #include <QEvent>
 #include <QGuiApplication>

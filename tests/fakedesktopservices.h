@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/desktopservices.h"
+#include "desktop/desktopservices.h"
 
 #include <QList>
 #include <QStringList>
@@ -22,7 +22,7 @@ public:
         log << "open " + owner->objectName() + ' ' + quoted(address) + ' ' + quoted(parameters) + ' '
                 + quoted(directory);
     }
-    void navigate(WebBrowserHost&, const QString& url) override { log << "navigate " + quoted(url); }
+    void navigate(BrowserPane&, const QString& url) override { log << "navigate " + quoted(url); }
     int msgbox(const QString& text, Style style, const QString& title = {}) override
     {
         log << "ask " + quoted(text) + ' ' + QString::number(style) + ' ' + quoted(title);

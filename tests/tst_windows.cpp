@@ -1,12 +1,12 @@
 // The three windows driven as a user drives them: keys to the active window, clicks at a
 // control's place. The desktop is the recording fake; ftpurl.txt is a real file. And the
 // route the freedesktop shell open gives an address.
-#include "common/boxedlabel.h"
-#include "common/commondialog.h"
-#include "common/desktopservices_qt.h"
-#include "common/desktopservices_xdg.h"
-#include "common/fonts.h"
-#include "common/picturebutton.h"
+#include "controls/boxedlabel.h"
+#include "controls/commondialog.h"
+#include "controls/fonts.h"
+#include "controls/picturebutton.h"
+#include "desktop/desktopservices_qt.h"
+#include "desktop/desktopservices_xdg.h"
 #include "fakedesktopservices.h"
 #include "info_dialog/frminfo.h"
 #include "main_window/bookfile.h"

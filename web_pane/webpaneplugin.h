@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/webpane.h"
+#include "controls/webpane.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "desktopservices_qt.h"
 
-#include "webbrowserhost.h"
+#include "browserpane.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -61,9 +61,9 @@ void QtDesktopServices::keepontop(QWidget& window)
 // The engine's first start holds the window's thread for a moment. The windows open an
 // address right after sending the pane its page, and that address goes first: the pane's
 // engine starts once the shell open has handed the address over.
-void QtDesktopServices::navigate(WebBrowserHost& pane, const QString& url)
+void QtDesktopServices::navigate(BrowserPane& pane, const QString& url)
 {
-    if (!pane.view()) {
+    if (!pane.loaded()) {
         pane.holdload();
         m_heldpane = &pane;
     }

@@ -1,6 +1,6 @@
 #include "desktopservices_qt.h"
 
-#include "webbrowserhost.h"
+#include "browserpane.h"
 #include "win32shell.h"
 
 #include <QWidget>

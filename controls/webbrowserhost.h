@@ -1,7 +1,8 @@
 #pragma once
 
+#include "desktop/browserpane.h"
+
 #include <QStringList>
-#include <QWidget>
 #include <memory>
 
 class WebPane;
@@ -9,7 +10,7 @@ class WebPane;
 // The browser pane's place on the window. It shows nothing until its first navigation,
 // which loads the web-pane plugin and puts the plugin's page view inside it. Without the
 // plugin, or when it fails to load, the pane stays empty and says nothing.
-class WebBrowserHost : public QWidget
+class WebBrowserHost : public BrowserPane
 {
     Q_OBJECT
 public:
@@ -19,12 +20,13 @@ public:
     // Starts loading `url` and returns at once. The first call only notes the address: the
     // plugin loads as soon as the caller has returned to the event loop, so that whatever
     // the caller does next (opening the site) does not wait for the web engine to start.
-    void navigate(const QString& url);
+    void navigate(const QString& url) override;
 
     // Keeps the plugin from loading, until releaseload(), for what must not wait for the
     // engine's start: the address opened right after the first navigation.
-    void holdload() { m_held = true; }
-    void releaseload();
+    void holdload() override { m_held = true; }
+    void releaseload() override;
+    bool loaded() const override { return m_view != nullptr; }
 
     // Where the plugin is looked for, first match first: beside the executable, then where
     // `cmake --install` puts it. Only useful before the first navigation.

@@ -3,7 +3,7 @@
 #include <QString>
 
 class QWidget;
-class WebBrowserHost;
+class BrowserPane;
 
 // The four ways the windows reach the desktop. The windows get one of these in their
 // constructor, so the tests can put a recording fake in place of the real desktop.
@@ -22,7 +22,7 @@ public:
         = 0;
 
     // Sends the browser pane to `url` without waiting for the page.
-    virtual void navigate(WebBrowserHost& pane, const QString& url) = 0;
+    virtual void navigate(BrowserPane& pane, const QString& url) = 0;
 
     // Modal; returns the answer. An empty title shows the application's title "Quaylink".
     virtual int msgbox(const QString& text, Style style, const QString& title = {}) = 0;

@@ -1,5 +1,5 @@
 #include "commondialog.h"
-#include "dragdata.h"
+#include "desktop/dragdata.h"
 
 #include <QAbstractItemView>
 #include <QFileDialog>

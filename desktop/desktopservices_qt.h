@@ -16,11 +16,11 @@ public:
 
     void shellopen(QWidget* owner, const QString& address, const QString& parameters,
                    const QString& directory) override;
-    void navigate(WebBrowserHost& pane, const QString& url) override;
+    void navigate(BrowserPane& pane, const QString& url) override;
     int msgbox(const QString& text, Style style, const QString& title = {}) override;
     void keepontop(QWidget& window) override;
 
 private:
     // A pane whose engine waits for the shell open that follows its first navigation.
-    QPointer<WebBrowserHost> m_heldpane;
+    QPointer<BrowserPane> m_heldpane;
 };

@@ -76,7 +76,7 @@ private:
 WebBrowserHost::~WebBrowserHost() = default;
 
 WebBrowserHost::WebBrowserHost(QWidget* parent)
-    : QWidget(parent)
+    : BrowserPane(parent)
 {
     setAutoFillBackground(true);
     QPalette blank = palette();

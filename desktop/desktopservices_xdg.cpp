@@ -1,7 +1,7 @@
 #include "desktopservices_xdg.h"
+#include "browserpane.h"
 #include "desktopservices_qt.h"
 #include "giologin.h"
-#include "webbrowserhost.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -147,7 +147,7 @@ ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std
 // address is on its way.
 void QtDesktopServices::shellopen(QWidget*, const QString& address, const QString&, const QString& directory)
 {
-    route(address, directory, {}, {}, false, [pane = QPointer<WebBrowserHost>(std::exchange(m_heldpane, nullptr))] {
+    route(address, directory, {}, {}, false, [pane = QPointer<BrowserPane>(std::exchange(m_heldpane, nullptr))] {
         if (pane)
             pane->releaseload();
     });
