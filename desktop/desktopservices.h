@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 class QWidget;
 class BrowserPane;
+class QObject;
+class Upload;
 
 // The four ways the windows reach the desktop. The windows get one of these in their
 // constructor, so the tests can put a recording fake in place of the real desktop.
@@ -29,4 +33,17 @@ public:
 
     // Keeps `window` above every window that is not itself kept on top.
     virtual void keepontop(QWidget& window) = 0;
+
+    // Uploads `paths` (local files and folders) into the folder `address` names. The caller
+    // owns the result (made with `parent`) and calls start(). Null when the address's scheme
+    // cannot be uploaded to here.
+    virtual Upload* upload(const QStringList& paths, const QString& address, QObject* parent) = 0;
+
+    // The drop's progress where the desktop shows it for the program's taskbar entry:
+    // `fraction` from 0 to 1, or below 0 to clear it.
+    virtual void taskprogress(double fraction) = 0;
+
+    // Says `text` once, as a desktop notification, without blocking; `unheard` runs later
+    // instead where no notification service runs, so the caller can say it itself.
+    virtual void notify(const QString& text, std::function<void()> unheard) = 0;
 };

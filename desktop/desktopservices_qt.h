@@ -19,6 +19,9 @@ public:
     void navigate(BrowserPane& pane, const QString& url) override;
     int msgbox(const QString& text, Style style, const QString& title = {}) override;
     void keepontop(QWidget& window) override;
+    Upload* upload(const QStringList& paths, const QString& address, QObject* parent) override;
+    void taskprogress(double fraction) override;
+    void notify(const QString& text, std::function<void()> unheard) override;
 
 private:
     // A pane whose engine waits for the shell open that follows its first navigation.

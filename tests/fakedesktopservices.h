@@ -31,4 +31,7 @@ public:
         return style == OkOnly ? Ok : answers.isEmpty() ? No : answers.takeFirst();
     }
     void keepontop(QWidget& window) override { log << "ontop " + window.objectName(); }
+    Upload* upload(const QStringList&, const QString&, QObject*) override { return nullptr; }
+    void taskprogress(double) override { }
+    void notify(const QString& text, std::function<void()>) override { log << "notify " + quoted(text); }
 };
