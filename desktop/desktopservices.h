@@ -20,6 +20,10 @@ public:
 
     virtual ~DesktopServices() = default;
 
+    // What the windows do when a site refuses the user ID and password that an address holds
+    // (ask for them again). Set once by the bar; the log-ins of an open and of a drop call it.
+    std::function<void(const QString& address)> loginrefused;
+
     // Hands `address` to the desktop's default handler ("Open"). A null `parameters` or
     // `directory` means none; the result is never reported back.
     virtual void shellopen(QWidget* owner, const QString& address, const QString& parameters, const QString& directory)

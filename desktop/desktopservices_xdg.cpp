@@ -113,7 +113,8 @@ void route(const QString& address, const QString& directory, std::optional<bool>
         break;
     case ShellStep::LogIn:
         // The program runs on until the site is shown, also when its last window has closed.
-        giologin(address, [=, keep = std::make_shared<QEventLoopLocker>()] { next(handler, opened, true); });
+        giologin(address,
+                 [=, keep = std::make_shared<QEventLoopLocker>()](const LoginResult&) { next(handler, opened, true); });
         break;
     case ShellStep::FileManager:
         showfolder(address);

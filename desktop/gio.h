@@ -31,6 +31,7 @@
     F(g_file_query_info_finish)                                                                                        \
     F(g_file_info_get_file_type)                                                                                       \
     F(g_free)                                                                                                          \
+    F(g_io_error_quark)                                                                                                \
     F(g_mount_get_root)                                                                                                \
     F(g_mount_operation_get_choice)                                                                                    \
     F(g_mount_operation_new)                                                                                           \

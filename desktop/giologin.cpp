@@ -14,9 +14,10 @@ struct Login {
     QByteArray user, password;
     bool haspassword = false; // "user@host" leaves the password to the file manager's prompt
     bool answered = false;
+    bool refused = false; // a second question for the password: the first answer was refused
     GMountOperation* operation = nullptr;
     GFile* file = nullptr;
-    std::function<void()> done;
+    std::function<void(const LoginResult&)> done;
 };
 
 // The user ID and password between "//" and the host; none when the address has no "@" there.
@@ -45,6 +46,7 @@ void askpassword(GMountOperation* operation, const char*, const char*, const cha
     auto* login = static_cast<Login*>(data);
     const Gio& g = *gio();
     if (login->answered) {
+        login->refused = true;
         g.g_mount_operation_reply(operation, G_MOUNT_OPERATION_ABORTED);
         return;
     }
@@ -67,23 +69,27 @@ void mounted(GObject*, GAsyncResult* result, gpointer data)
     auto* login = static_cast<Login*>(data);
     const Gio& g = *gio();
     GError* error = nullptr;
-    // Whether it worked or not, the file manager is asked to show the site next; a site that
-    // was mounted already, or a failed login, is its to show or to ask about.
-    if (!g.g_file_mount_enclosing_volume_finish(login->file, result, &error))
+    LoginResult outcome { LoginResult::Mounted, {} };
+    if (!g.g_file_mount_enclosing_volume_finish(login->file, result, &error)) {
+        if (login->refused)
+            outcome.outcome = LoginResult::Refused;
+        else if (error->domain != g.g_io_error_quark() || error->code != G_IO_ERROR_ALREADY_MOUNTED)
+            outcome = { LoginResult::Failed, QString::fromUtf8(error->message) };
         g.g_error_free(error);
+    }
     g.g_object_unref(login->operation);
     g.g_object_unref(login->file);
-    const std::function<void()> done = std::move(login->done);
+    const auto done = std::move(login->done);
     delete login;
-    done();
+    done(outcome);
 }
 
 void mount(Login* login)
 {
     if (!login->file) {
-        const std::function<void()> done = std::move(login->done);
+        const auto done = std::move(login->done);
         delete login;
-        done();
+        done({ LoginResult::Failed, QStringLiteral("GIO is not available here") });
         return;
     }
     const Gio& g = *gio();
@@ -95,7 +101,7 @@ void mount(Login* login)
 
 } // namespace
 
-void giologin(const QString& address, std::function<void()> done)
+void giologin(const QString& address, std::function<void(const LoginResult&)> done)
 {
     auto* login = new Login;
     readcredentials(address, *login);

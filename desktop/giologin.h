@@ -3,8 +3,19 @@
 #include <QString>
 #include <functional>
 
+// How a login through GIO ended.
+struct LoginResult {
+    enum Outcome {
+        Mounted, // the site is mounted, now or already before
+        Refused, // the site refused the user ID and password the address holds
+        Declined, // the user said no to one of GVfs's questions
+        Failed, // anything else, GIO or GVfs missing too; `message` says what, in GIO's words
+    };
+    Outcome outcome = Failed;
+    QString message;
+};
+
 // Logs in to the site of an ftp, ftps or sftp `address` through GIO, so that the file manager
 // finds it mounted and does not ask again for what the address already holds. Returns at once;
-// `done` runs later on the window's thread, whether the login worked or not (without GIO and
-// GVfs, too), so the caller can go on and show the site either way.
-void giologin(const QString& address, std::function<void()> done);
+// `done` runs later on the window's thread, once, however the login ended.
+void giologin(const QString& address, std::function<void(const LoginResult&)> done);
