@@ -75,10 +75,3 @@ Upload* QtDesktopServices::upload(const QStringList&, const QString&, QObject*)
 {
     return nullptr;
 }
-
-void QtDesktopServices::taskprogress(double) { }
-
-void QtDesktopServices::notify(const QString&, std::function<void()> unheard)
-{
-    unheard();
-}

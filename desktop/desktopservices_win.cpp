@@ -34,6 +34,14 @@ void QtDesktopServices::shellopen(QWidget* owner, const QString& address, const 
         pane->releaseload();
 }
 
+// Not yet on Windows: the taskbar button's progress and toasts need the shell's COM interfaces.
+void QtDesktopServices::taskprogress(double) { }
+
+void QtDesktopServices::notify(const QString&, std::function<void()> unheard)
+{
+    unheard();
+}
+
 void QtDesktopServices::chooseplatform()
 {
     // Windows has one window system.
