@@ -44,6 +44,7 @@ protected:
 
 private:
     void loadpane();
+    bool forwarddrag(QEvent* event);
 
     QStringList m_plugindirs;
     WebPane* m_pane = nullptr;
