@@ -10,7 +10,7 @@
 #include <QWidget>
 
 // An upload that does nothing of itself: the test plays the engine through its signals. It
-// logs what the bar asks of it; stop() ends it as the engine does, a moment later.
+// logs what the bar asks of it; stop() ends it a moment later, as the engine does, one file up.
 class FakeUpload : public Upload
 {
 public:
@@ -19,12 +19,11 @@ public:
         , m_log(log)
     {
     }
-    int uploaded = 0; // what finished() reports when stopped
     void start() override { m_log << "start"; }
     void stop() override
     {
         m_log << "stop";
-        QTimer::singleShot(0, this, [this] { emit finished(uploaded, {}, true); });
+        QTimer::singleShot(0, this, [this] { emit finished(1, {}, true); });
     }
     void answer(bool replace, bool forall) override
     {
