@@ -143,6 +143,8 @@ void frmquaylink::createcontrols()
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
     connect(ProgressBar1, &UploadProgress::clicked, this, &frmquaylink::ProgressBar1_click);
+    // Its tooltip shows also while another window is active, as the one the files came from is.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     m_stopkey = new QShortcut(Qt::Key_Escape, this, this, &frmquaylink::ProgressBar1_click);
     m_stopkey->setEnabled(false);
 
