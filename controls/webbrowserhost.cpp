@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QOpenGLContext>
 #include <QPluginLoader>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -220,6 +221,12 @@ bool WebBrowserHost::forwarddrag(QEvent* event)
     QWindow* bar = window()->windowHandle();
     if (!bar)
         return false;
+    // Should the bar's window hand it back here, the page refuses it rather than pass it round.
+    if (m_forwarding) {
+        event->ignore();
+        return true;
+    }
+    const QScopedValueRollback forwarding(m_forwarding, true);
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:
