@@ -36,10 +36,12 @@ UploadProgress::UploadProgress(QWidget* parent)
 
 QString UploadProgress::describe(const Upload::Progress& progress, int waiting)
 {
+    // Nothing is known until the first file starts.
     QString text = progress.file.isEmpty()
         ? QStringLiteral("Uploading")
-        : QStringLiteral("Uploading \"%1\", file %2 of %3").arg(progress.file).arg(progress.index).arg(progress.count);
-    text += QStringLiteral(": %1 of %2").arg(amount(progress.done), amount(progress.total));
+        : QStringLiteral("Uploading \"%1\", file %2 of %3: %4 of %5")
+              .arg(progress.file, QString::number(progress.index), QString::number(progress.count),
+                   amount(progress.done), amount(progress.total));
     if (waiting > 0)
         text += waiting == 1 ? QStringLiteral("; 1 more drop waiting")
                              : QStringLiteral("; %1 more drops waiting").arg(waiting);

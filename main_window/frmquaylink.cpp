@@ -437,6 +437,7 @@ void frmquaylink::startupload()
 {
     const Drop drop = m_drops.takeFirst();
     m_uploadaddress = drop.address;
+    m_stopping = false;
     m_upload = m_services.upload(drop.paths, drop.address, this);
     if (!m_upload) {
         uploaded(0, QStringLiteral("files cannot be uploaded to this address from here"), false);
@@ -495,16 +496,22 @@ void frmquaylink::uploaded(int count, const QString& error, bool stopped)
 
 void frmquaylink::ProgressBar1_click()
 {
-    if (!m_upload)
+    if (!m_upload || m_stopping)
         return;
     const QString question = QStringLiteral("Do you wish to stop uploading to %1? The file being written is removed "
                                             "from the site; the files already uploaded stay.")
                                  .arg(shownaddress(m_uploadaddress));
-    if (m_services.msgbox(question, DesktopServices::YesNoCritical, QStringLiteral("Warning")) != DesktopServices::Yes
-        || !m_upload)
-        return;
+    if (m_services.msgbox(question, DesktopServices::YesNoCritical, QStringLiteral("Warning")) == DesktopServices::Yes
+        && m_upload)
+        stopupload();
+}
+
+// Ends the upload under way, once, and lets the drops waiting go; finished() follows.
+void frmquaylink::stopupload()
+{
     m_drops.clear();
-    m_upload->stop();
+    if (!std::exchange(m_stopping, true))
+        m_upload->stop();
 }
 
 void frmquaylink::cmdinfo_click()
@@ -561,8 +568,7 @@ bool frmquaylink::stopforclose()
     if (!m_upload)
         return false;
     m_closing = true;
-    m_drops.clear();
-    m_upload->stop();
+    stopupload();
     // The bar closes when finished() has come: perhaps already, from within stop().
     return m_upload != nullptr;
 }

@@ -97,6 +97,7 @@ private:
     void uploaded(int count, const QString& error, bool stopped);
     void askreplace(const QString& name);
     bool stopforclose();
+    void stopupload();
 
     void commitdata(QSessionManager& manager);
     void createcontrols();
@@ -114,5 +115,6 @@ private:
     QString m_uploadaddress; // where it goes
     QPointer<frmreplace> m_frmreplace;
     QShortcut* m_stopkey; // Escape, while files go up
+    bool m_stopping = false; // the upload under way has been asked to stop
     bool m_closing = false; // the user has said yes to closing; the upload is stopping
 };

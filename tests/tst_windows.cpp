@@ -356,11 +356,11 @@ private slots:
         QAccessibleInterface* progress = QAccessible::queryAccessibleInterface(bar.ProgressBar1);
         QList<int> values { progress->role() };
         for (const qint64 done : { 0, 1500000, 3000000 }) {
-            emit first->progress({ "dir/é x.txt", 2, 3, done, 3000000 });
+            emit first->progress({ "dir/é %2.txt", 2, 3, done, 3000000 });
             values << progress->valueInterface()->currentValue().toInt();
         }
         QCOMPARE(values, QList<int>({ QAccessible::ProgressBar, 0, 50, 100 }));
-        const QString said = "Uploading \"dir/é x.txt\", file 2 of 3: 3.0 MB of 3.0 MB; 1 more drop waiting";
+        const QString said = "Uploading \"dir/é %2.txt\", file 2 of 3: 3.0 MB of 3.0 MB; 1 more drop waiting";
         QCOMPARE(
             std::tuple(bar.ProgressBar1->isVisible(), bar.ProgressBar1->toolTip(), progress->text(QAccessible::Name)),
             std::tuple(true, said, said));
@@ -368,13 +368,13 @@ private slots:
 
         // The question, whole; the bar takes a click meanwhile; Replace for all the rest.
         m_services.log.clear();
-        emit first->exists("dir/é x.txt");
+        emit first->exists("dir/é %2.txt");
         auto* question = static_cast<frmreplace*>(shown("frmreplace"));
         QVERIFY(question && QTest::qWaitForWindowActive(question));
         QCOMPARE(QStringList({ question->windowTitle(), question->Label1->text(), question->Check1->text(),
                                question->cmdreplace->text(), question->cmdskip->text() }),
                  QStringList({ "Replace",
-                               "\"dir/é x.txt\" is already in ftp://h:21/a@b/. Replace it with the "
+                               "\"dir/é %2.txt\" is already in ftp://h:21/a@b/. Replace it with the "
                                "dropped file?",
                                "For all the rest of this drop", "Replace", "Skip" }));
         QCOMPARE(QApplication::focusWidget(), question->cmdskip);
