@@ -69,9 +69,3 @@ void QtDesktopServices::navigate(BrowserPane& pane, const QString& url)
     }
     pane.navigate(url);
 }
-
-// Not yet: drops are not uploaded.
-Upload* QtDesktopServices::upload(const QStringList&, const QString&, QObject*)
-{
-    return nullptr;
-}

@@ -29,6 +29,7 @@
     F(g_file_new_for_uri)                                                                                              \
     F(g_file_query_info_async)                                                                                         \
     F(g_file_query_info_finish)                                                                                        \
+    F(g_file_resolve_relative_path)                                                                                    \
     F(g_file_info_get_file_type)                                                                                       \
     F(g_free)                                                                                                          \
     F(g_io_error_quark)                                                                                                \
