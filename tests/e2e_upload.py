@@ -123,12 +123,6 @@ def upload(args, session):
     assert drag(session, 0, at(UPLOADBUTTON)) == "copy", "the bar did not take the files"
     shown = f"ftp://127.0.0.1:{port}/up/"
     waitfor("the first drop's end", said)
-    # The box kept its text: saved, it is the address as typed.
-    save()
-    waitfor("the address saved", lambda: open(book, "rb").read() == f"http://127.0.0.1/\r\n{address}\r\n".encode())
-    if said() == [f"Upload to {shown} failed: files cannot be uploaded to this address from here. 0 files uploaded."]:
-        print("NOTE: no upload engine in this build: the drop reached it and its refusal was said")
-        return
     assert said() == [f"2 files uploaded to {shown}"], said()
     assert drag(session, 1, at(ADDRESSBOX)) == "copy", "the bar did not take the folder"
     waitfor("the second drop's end", lambda: len(said()) == 2)
@@ -136,6 +130,9 @@ def upload(args, session):
     for name, data in contents.items():  # arrived whole, and the local copy unchanged
         assert open(f"{site}/up/{name}", "rb").read() == data == open(f"{local}/{name}", "rb").read(), name
 
+    # The box kept its text: saved, it is the address as typed.
+    save()
+    waitfor("the address saved", lambda: open(book, "rb").read() == f"http://127.0.0.1/\r\n{address}\r\n".encode())
     signals = re.findall(r"^launcher (.*)$", open(heard).read(), re.M)  # up to full, then cleared
     assert "application://quaylink.desktop True 1.0" in signals and signals[-1].endswith(" False "), signals
 
