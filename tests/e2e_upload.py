@@ -3,13 +3,13 @@
 # with xdotool moving the pointer as a hand does. One mode a run: MODE BUILD-FOLDER.
 #   upload   with an empty and with an http:// address box the bar refuses the drag and the
 #            box keeps its text; with an ftp:// address of a local server with one user, slowed,
-#            two files (one named with "é" and a space) dropped on "Upload Files" and a folder
-#            with a subfolder dropped on the address box while they go up arrive byte for byte
-#            in the address's folder; the box keeps its text; the end is said once per drop by
+#            a file dropped on the page "Go" shows, two files (one named with "é" and a space)
+#            dropped on "Upload Files" and a folder with a subfolder dropped on the address box
+#            while they go up arrive byte for byte in the address's folder; the box keeps its text; the end is said once per drop by
 #            the desktop's notification service, and the taskbar entry's progress is published
 #            on the session bus and cleared.
 import json, os, re, subprocess, sys  # noqa: E401
-from e2e_desktop import install, main, skipped, waitfor
+from e2e_desktop import PANE, install, main, registerhandler, skipped, waitfor
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -79,7 +79,7 @@ def upload(args, session):
     os.makedirs(local + "/folder/sub")
     os.makedirs(site + "/up")
     contents = {"été 1.txt": os.urandom(70000), "plain.bin": os.urandom(300000), "folder/a": b"a\n",
-                "folder/sub/b c": os.urandom(5000)}
+                "folder/sub/b c": os.urandom(5000), "page.txt": b"not for the page\n"}
     for name, data in contents.items():
         open(os.path.join(local, name), "wb").write(data)
     log = work + "/site.log"
@@ -93,11 +93,11 @@ def upload(args, session):
                                               stdout=open(heard, "w"), start_new_session=True))
     waitfor("the stand-in notification service", lambda: "ready" in open(heard).read())
     session.processes.append(subprocess.Popen(
-        ["/usr/bin/python3", "-c", SOURCE, json.dumps([[local + "/été 1.txt", local + "/plain.bin"], [local + "/folder"]])],
+        ["/usr/bin/python3", "-c", SOURCE, json.dumps([[local + "/été 1.txt", local + "/plain.bin"], [local + "/folder"], [local + "/page.txt"]])],
         cwd=work, env=dict(session.env, GSK_RENDERER="cairo", XDG_DATA_DIRS="/usr/share"),
         stdout=open(work + "/source.log", "w"), stderr=subprocess.STDOUT, start_new_session=True))
     session.run("xdotool", "windowmove", "--sync", str(session.window("Drag source")), "100", "400")
-    _, bar = session.startbar(appdir + "/quaylink")
+    _, bar = session.startbar(appdir + "/quaylink", QTWEBENGINE_DISABLE_SANDBOX="1")
     x, y = session.origin(bar)
     at = lambda place: (x + place[0], y + place[1])
     save = lambda: session.run("xdotool", "mousemove", *map(str, at(SAVEURL)), "click", "1")  # what the box holds
@@ -117,13 +117,18 @@ def upload(args, session):
     book = appdir + "/ftpurl.txt"
     waitfor("the box's text saved", lambda: open(book, "rb").read() == b"http://127.0.0.1/\r\n")
 
-    # Taken: the files onto "Upload Files", then, queued behind them, the folder onto the address box.
+    # Taken: a file onto the page "Go" shows (its window of its own inside the bar), the files onto
+    # "Upload Files", then, queued behind them, the folder onto the address box.
     typed(address)
+    registerhandler(session)  # which "Go" hands the address to, rather than a file manager
+    session.keys("Tab", "Return")
+    waitfor("the page's window", lambda: "1 child" in session.run("xwininfo", "-children", "-id", str(bar)))
+    assert drag(session, 2, at(PANE)) == "copy", "the bar did not take the file dropped on the page"
     assert drag(session, 0, at(UPLOADBUTTON)) == "copy", "the bar did not take the files"
     assert drag(session, 1, at(ADDRESSBOX)) == "copy", "the bar did not take the folder"
     said = lambda: re.findall(r"^notify (.*)$", open(heard).read(), re.M)
-    waitfor("both drops' ends", lambda: len(said()) == 2)
-    assert said() == [f"2 files uploaded to ftp://127.0.0.1:{port}/up/"] * 2, said()
+    waitfor("the drops' ends", lambda: len(said()) == 3)
+    assert said() == [f"{n} uploaded to ftp://127.0.0.1:{port}/up/" for n in ("1 file", "2 files", "2 files")], said()
     for name, data in contents.items():  # arrived whole, and the local copy unchanged
         assert open(f"{site}/up/{name}", "rb").read() == data == open(f"{local}/{name}", "rb").read(), name
 
