@@ -179,8 +179,8 @@ void GioUpload::start()
     // log-in goes on.
     auto items = std::make_shared<std::vector<Item>>();
     QThread* worker = QThread::create([items, paths = m_paths] { *items = walk(paths); });
-    connect(worker, &QThread::finished, this, [this, items, worker] {
-        worker->deleteLater();
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    connect(worker, &QThread::finished, this, [this, items] {
         m_items = std::move(*items);
         m_progress.count = int(std::count_if(m_items.begin(), m_items.end(), [](const Item& i) { return !i.folder; }));
         for (const Item& item : m_items)
