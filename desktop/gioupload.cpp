@@ -105,7 +105,7 @@ struct GioUpload::Call {
     std::shared_ptr<GioUpload*> self;
     GFile* file = nullptr;
     GFile* source = nullptr;
-    bool overwrite = false;
+    bool replacing = false; // the name was on the site before
     bool wrote = false; // bytes of this file have reached the site
     Item item;
 
@@ -179,8 +179,8 @@ void GioUpload::start()
     // log-in goes on.
     auto items = std::make_shared<std::vector<Item>>();
     QThread* worker = QThread::create([items, paths = m_paths] { *items = walk(paths); });
-    connect(worker, &QThread::finished, this, [this, items, worker] {
-        worker->deleteLater();
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    connect(worker, &QThread::finished, this, [this, items] {
         m_items = std::move(*items);
         m_progress.count = int(std::count_if(m_items.begin(), m_items.end(), [](const Item& i) { return !i.folder; }));
         for (const Item& item : m_items)
@@ -249,10 +249,106 @@ void GioUpload::next()
         makefolder(item);
         return;
     }
-    ++m_progress.index;
-    m_progress.file = display(item.remote);
-    report(false);
-    copy(item, m_forall == ReplaceAll);
+    const QByteArray folder = item.remote.left(std::max<qsizetype>(item.remote.lastIndexOf('/'), 0));
+    if (!m_listed.contains(folder)) {
+        list(folder, item);
+        return;
+    }
+    if (m_counted != m_next) {
+        m_counted = m_next;
+        ++m_progress.index;
+        m_progress.file = display(item.remote);
+        report(false);
+    }
+    const QByteArray name = item.remote.mid(item.remote.lastIndexOf('/') + 1);
+    if (!m_listed[folder].contains(name))
+        copy(item, false);
+    else if (m_forall == ReplaceAll)
+        copy(item, true);
+    else if (m_forall == SkipAll)
+        skip();
+    else {
+        m_waiting = true;
+        emit exists(display(item.remote));
+    }
+}
+
+// The names in a folder of the site, read once before the first file goes into it: a copy that
+// checked for its own name would make GVfs read the folder again after every file.
+void GioUpload::list(const QByteArray& folder, const Item& item)
+{
+    auto* request = new Call { m_self, remote(folder), nullptr, false, false, item };
+    request->item.remote = folder;
+    gio()->g_file_enumerate_children_async(
+        request->file, G_FILE_ATTRIBUTE_STANDARD_NAME, G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, G_PRIORITY_DEFAULT,
+        m_cancel,
+        [](GObject*, GAsyncResult* result, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            const Gio& g = *gio();
+            GError* error = nullptr;
+            GFileEnumerator* names = g.g_file_enumerate_children_finish(call->file, result, &error);
+            GioUpload* self = *call->self;
+            if (!names || !self) {
+                if (self)
+                    self->listed(call, error);
+                delete call;
+                if (names)
+                    g.g_object_unref(names);
+                if (error)
+                    g.g_error_free(error);
+                return;
+            }
+            self->m_listed[call->item.remote];
+            readnames(names, call);
+        },
+        request);
+}
+
+// Reads the names a hundred at a time until there are no more.
+void GioUpload::readnames(GFileEnumerator* enumerator, Call* request)
+{
+    gio()->g_file_enumerator_next_files_async(
+        enumerator, 100, G_PRIORITY_DEFAULT, (*request->self)->m_cancel,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            const Gio& g = *gio();
+            auto* names = reinterpret_cast<GFileEnumerator*>(source);
+            GError* error = nullptr;
+            GList* infos = g.g_file_enumerator_next_files_finish(names, result, &error);
+            GioUpload* self = *call->self;
+            for (GList* info = infos; info; info = info->next) {
+                if (self)
+                    self->m_listed[call->item.remote].insert(
+                        g.g_file_info_get_name(static_cast<GFileInfo*>(info->data)));
+                g.g_object_unref(info->data);
+            }
+            g.g_list_free(infos);
+            if (infos && self) {
+                readnames(names, call);
+                return;
+            }
+            g.g_object_unref(names);
+            if (self)
+                self->listed(call, error);
+            delete call;
+            if (error)
+                g.g_error_free(error);
+        },
+        request);
+}
+
+void GioUpload::listed(Call* call, GError* error)
+{
+    if (!error) {
+        next();
+        return;
+    }
+    m_listed.remove(call->item.remote);
+    const bool cancelled = error->domain == gio()->g_io_error_quark() && error->code == G_IO_ERROR_CANCELLED;
+    finish(cancelled ? QString()
+                     : QStringLiteral("Could not upload %1: %2")
+                           .arg(display(m_items[m_next].remote), QString::fromUtf8(error->message)),
+           cancelled);
 }
 
 GFile* GioUpload::remote(const QByteArray& path) const
@@ -283,6 +379,8 @@ void GioUpload::makefolder(const Item& item)
             GioUpload* self = *call->self;
             if (!self)
                 return;
+            if (ok)
+                self->m_listed[call->item.remote];
             if (ok || cancelled) {
                 ++self->m_next;
                 self->next();
@@ -325,14 +423,15 @@ void GioUpload::folderexists(const Item& item)
         request);
 }
 
-void GioUpload::copy(const Item& item, bool overwrite)
+// Over whatever has the name by now: the folder's names were read, and one that was there is
+// replaced only when the user has said so.
+void GioUpload::copy(const Item& item, bool replacing)
 {
     auto* request = new Call {
-        m_self, remote(item.remote), gio()->g_file_new_for_path(item.local.c_str()), overwrite, false, item
+        m_self, remote(item.remote), gio()->g_file_new_for_path(item.local.c_str()), replacing, false, item
     };
     gio()->g_file_copy_async(
-        request->source, request->file, overwrite ? G_FILE_COPY_OVERWRITE : G_FILE_COPY_NONE, G_PRIORITY_DEFAULT,
-        m_cancel,
+        request->source, request->file, G_FILE_COPY_OVERWRITE, G_PRIORITY_DEFAULT, m_cancel,
         [](goffset current, goffset, gpointer data) {
             auto* call = static_cast<Call*>(data);
             call->wrote = call->wrote || current > 0;
@@ -347,36 +446,28 @@ void GioUpload::copy(const Item& item, bool overwrite)
             const Gio& g = *gio();
             GError* error = nullptr;
             const bool ok = g.g_file_copy_finish(call->source, result, &error);
-            const int code = error && error->domain == g.g_io_error_quark() ? error->code : -1;
             const QString message = error ? QString::fromUtf8(error->message) : QString();
             if (error)
                 g.g_error_free(error);
             if (GioUpload* self = *call->self)
-                self->copied(ok, code, message, call->overwrite, call->wrote);
+                self->copied(ok, message, call->replacing, call->wrote);
         },
         request);
 }
 
-void GioUpload::copied(bool ok, int code, const QString& message, bool overwrite, bool wrote)
+void GioUpload::copied(bool ok, const QString& message, bool replacing, bool wrote)
 {
     const Item& item = m_items[m_next];
+    const QByteArray folder = item.remote.left(std::max<qsizetype>(item.remote.lastIndexOf('/'), 0));
     if (ok) {
+        m_listed[folder].insert(item.remote.mid(item.remote.lastIndexOf('/') + 1));
         ++m_uploaded;
         m_donebefore += item.size;
         m_progress.done = m_donebefore;
         report(false);
         ++m_next;
         next();
-    } else if (code == G_IO_ERROR_EXISTS && !overwrite && !m_stopping) {
-        if (m_forall == SkipAll) {
-            skip();
-        } else if (m_forall == ReplaceAll) {
-            copy(item, true);
-        } else {
-            m_waiting = true;
-            emit exists(display(item.remote));
-        }
-    } else if (!wrote) {
+    } else if (replacing && !wrote) {
         // Nothing of ours reached the site: what is there under that name, if anything, stays.
         finish(m_stopping ? QString() : QStringLiteral("Could not upload %1: %2").arg(display(item.remote), message),
                m_stopping);

@@ -3,6 +3,8 @@
 #include "upload.h"
 
 #include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -11,6 +13,8 @@
 
 typedef struct _GCancellable GCancellable;
 typedef struct _GFile GFile;
+typedef struct _GFileEnumerator GFileEnumerator;
+typedef struct _GError GError;
 
 // A drop's upload through GIO (and so GVfs): logged in as "Go" logs in, then each local folder
 // made on the site and each file copied into the address's folder, one at a time, all on the
@@ -48,8 +52,11 @@ private:
     void next();
     void makefolder(const Item& item);
     void folderexists(const Item& item);
-    void copy(const Item& item, bool overwrite);
-    void copied(bool ok, int code, const QString& message, bool overwrite, bool wrote);
+    void list(const QByteArray& folder, const Item& item);
+    static void readnames(GFileEnumerator* names, Call* call);
+    void listed(Call* call, GError* error);
+    void copy(const Item& item, bool replacing);
+    void copied(bool ok, const QString& message, bool replacing, bool wrote);
     void skip();
     void removepartial(const QString& error);
     void finish(const QString& error, bool stopped);
@@ -66,6 +73,8 @@ private:
     std::vector<Item> m_items;
     bool m_walked = false, m_loggedin = false;
     size_t m_next = 0; // the item under way, or the next one
+    size_t m_counted = size_t(-1); // the last item counted in the progress's index
+    QHash<QByteArray, QSet<QByteArray>> m_listed; // the names in each site folder read so far
     bool m_started = false, m_stopping = false, m_finished = false, m_waiting = false;
     Forall m_forall = Ask;
     int m_uploaded = 0;
