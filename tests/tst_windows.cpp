@@ -15,6 +15,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 static const QString goonline = QStringLiteral("ask [Do you wish to go online?] 20 [Warning]");
 static const QString noteswarning
     = QStringLiteral("ask [You have input some text in the scrathboard which you may want to "
@@ -213,6 +216,43 @@ private slots:
         QCOMPARE(file(), row.value(5, book).toLatin1());
         // The list is what the file holds, read back after the save.
         QCOMPARE(bar.combourl->count(), BookFile(m_dir->filePath("ftpurl.txt")).load().size());
+    }
+
+    // A book this user may not read, or in a folder it may not look into, is not a missing one:
+    // no notice and nothing made in its place, and Save Url says why it leaves the book alone.
+    // Root reads every file, so the bar runs as an ordinary user.
+    void unreadablebook_data()
+    {
+        QTest::addColumn<int>("folder");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("a book it may not read") << 0755 << 0;
+        QTest::newRow("a folder it may not look into") << 0700 << 0600;
+    }
+
+    void unreadablebook()
+    {
+        QFETCH(int, folder);
+        QFETCH(int, mode);
+        const bool root = geteuid() == 0;
+        if (!root && folder == 0700)
+            QSKIP("needs root to look as another user");
+        const QString path = m_dir->filePath("ftpurl.txt");
+        QFile book(path);
+        QVERIFY(book.open(QIODevice::WriteOnly) && book.write(startbook) == startbook.size());
+        book.close();
+        QVERIFY(!chmod(qPrintable(path), mode) && !chmod(qPrintable(m_dir->path()), folder));
+        QVERIFY(!root || setresuid(65534, 65534, 0) == 0);
+        auto asroot = qScopeGuard([root] { QVERIFY(!root || setresuid(0, 0, 0) == 0); });
+        frmquaylink& bar = start(QByteArray());
+        steps("type:ftp://new|click:cmdadd");
+        asroot.dismiss();
+        QVERIFY(!root || setresuid(0, 0, 0) == 0);
+        QCOMPARE(log(),
+                 "ontop frmquaylink|ask [The address book could not be saved to " + path
+                     + ": the address book there could not be read, and saving would replace it] 0 null");
+        QCOMPARE(bar.combourl->currentText(), "ftp://new");
+        QVERIFY(!chmod(qPrintable(path), 0600));
+        QCOMPARE(file(), startbook);
     }
 
     void notesandclosing()
