@@ -33,7 +33,8 @@ def tree(root):  # every path under root, with its mode and size
 
 def field(deb, name):  # a control field's package names, without versions
     value = subprocess.run(["dpkg-deb", "-f", deb, name], capture_output=True, text=True, check=True).stdout
-    return {re.split(r"[\s(:]", alternative.strip())[0] for alternative in re.split(r"[,|]", value) if alternative.strip()}
+    names = filter(None, map(str.strip, re.split(r"[,|]", value)))
+    return {re.split(r"[\s(:]", name)[0] for name in names}
 
 
 # Which packages of this system hold the libraries the program and its plugin link, and those the
@@ -127,16 +128,17 @@ def package(args, session):
     deb = work + "/deb/quaylink_1.00_amd64.deb"
     os.chmod(work, 0o711)  # the package, the unpacked program and the users' homes reachable by the user
     # Beside the rest of the run, which does not need them; apt-get as the user, who may change nothing.
-    checks = [subprocess.Popen(["lintian", "--fail-on", "error,warning", deb]),
+    checks = [subprocess.Popen(["lintian", "--fail-on", "error,warning", deb], start_new_session=True),
               subprocess.Popen(asuser("nobody") + ["apt-get", "install", "--simulate", "-q", deb],
-                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)]
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, start_new_session=True)]
+    session.processes += checks  # ended with the run if it fails first
     root = work + "/unpacked"
     subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
     entry = dict(re.findall(r"^(\w+)=(.*)$", open(root + "/usr/share/applications/quaylink.desktop").read(), re.M))
     assert entry["Exec"] == "quaylink", f"the menu entry runs {entry['Exec']}"
     subprocess.run(["desktop-file-validate", root + "/usr/share/applications/quaylink.desktop"], check=True)
-    subprocess.run(["appstreamcli", "validate", "--no-net", *(e.path for e in os.scandir(root + "/usr/share/metainfo"))],
-                   check=True)
+    metainfo = [found.path for found in os.scandir(root + "/usr/share/metainfo")]
+    subprocess.run(["appstreamcli", "validate", "--no-net", *metainfo], check=True)
     contents(deb, root, entry)
 
     unpacked = tree(root + "/usr")
