@@ -12,6 +12,7 @@
 #            their own data folders: the user sees none of root's, not even those of a book an
 #            older version left beside the program, which stays as it was, and nothing new
 #            appears under the unpacked /usr.
+import glob
 import os
 import pwd
 import re
@@ -20,8 +21,9 @@ import struct
 import subprocess
 import sys
 
-import e2e_desktop
-from e2e_desktop import TITLE, skipped, waitfor
+sys.dont_write_bytecode = True  # no cache of e2e_desktop in the sources
+import e2e_desktop  # noqa: E402
+from e2e_desktop import TITLE, skipped, waitfor  # noqa: E402
 
 TOOLS = ("cpack", "dpkg-deb", "dpkg-shlibdeps", "apt-get", "lintian", "appstreamcli", "desktop-file-validate")
 
@@ -37,36 +39,24 @@ def field(deb, name):  # a control field's package names, without versions
     return {re.split(r"[\s(:]", name)[0] for name in names}
 
 
-# Which packages of this system hold the libraries the program and its plugin link, and those the
-# program loads by name at run time.
-def libraries(root):
-    binaries = [root + "/usr/bin/quaylink"] + [os.path.join(d, n) for d, _, files in os.walk(root + "/usr/lib")
-                                               for n in files if n.endswith(".so")]
-    names = set()
-    for binary in binaries:
-        names |= set(re.findall(r"NEEDED.*\[(.+)\]", subprocess.run(["readelf", "-d", binary], capture_output=True,
-                                                                       text=True).stdout))
-    names |= set(re.findall(r"^(lib[\w+.-]+\.so\.\d+)$", subprocess.run(
-        ["strings", root + "/usr/bin/quaylink"], capture_output=True, text=True).stdout, re.M))
-    cache = dict(re.findall(r"^\s*(\S+) \(libc6,x86-64.*\) => (\S+)$",
-                            subprocess.run(["ldconfig", "-p"], capture_output=True, text=True).stdout, re.M))
-    found = {}
-    for name in names:
-        assert name in cache, f"{name} is not on this system"
-        real = os.path.realpath(cache[name])
-        for path in (real, re.sub("^/usr", "", real), cache[name]):
-            owner = subprocess.run(["dpkg-query", "-S", path], capture_output=True, text=True).stdout
-            if owner:
-                found[name] = owner.split(":")[0]
-                break
-        assert name in found, f"no package holds {name}"
-    return found
+# Which packages of this system hold the libraries the program names: those it links, and those
+# it loads by name at run time, which dpkg-shlibdeps cannot see.
+def named(root):
+    names = re.findall(r"^(lib[\w+.-]+\.so\.\d+)$", subprocess.run(
+        ["strings", root + "/usr/bin/quaylink"], capture_output=True, text=True).stdout, re.M)
+    arch = subprocess.run(["dpkg-architecture", "-qDEB_HOST_MULTIARCH"], capture_output=True, text=True).stdout.strip()
+    files = {os.path.basename(os.path.realpath(path)) for name in names for path in glob.glob(f"/lib/{arch}/{name}")}
+    query = subprocess.run(["dpkg-query", "-S", *(f"*/{arch}/{file}" for file in files)], capture_output=True)
+    owners = re.findall(r"^([^:]+):\S* (\S+)$", query.stdout.decode(), re.M)
+    assert names and {os.path.basename(path) for _, path in owners} == files and len(files) == len(names), \
+        f"no package of this system holds some of {names}: {owners}"
+    return owners
 
 
 def contents(deb, root, entry):
     depends, recommends = field(deb, "Depends"), field(deb, "Recommends")
-    unmet = {name: package for name, package in libraries(root).items() if package not in depends}
-    assert not unmet, f"libraries from packages the package does not depend on: {unmet}"
+    unmet = [(package, path) for package, path in named(root) if package not in depends]
+    assert not unmet, f"libraries loaded from packages the package does not depend on: {unmet}"
     assert "gvfs-backends" in recommends, f"GVfs is not recommended: {recommends}"
     icons = root + "/usr/share/icons/hicolor"
     theme = open("/usr/share/icons/hicolor/index.theme").read()

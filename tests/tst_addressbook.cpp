@@ -140,80 +140,51 @@ private slots:
     }
 
     // Where the book goes: for an installed program (its menu entry laid out beside it) the
-    // user's own data folder, whoever runs it, and nothing ever written beside the program; for a
-    // program in its own folder, beside it while the folder can be written. A book already beside
-    // it stays in use for its owner and whoever may read and write it; anyone else's is passed
-    // over, untouched. Root may write anywhere, so most rows run as an ordinary user.
-    void location_data()
-    {
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<int>("folder"); // the program's folder's mode
-        QTest::addColumn<QString>("book"); // beside the program: "", "mine" or "root's", and its mode
-        QTest::addColumn<bool>("asroot");
-        QTest::addColumn<bool>("beside"); // whether the book found is the one beside the program
-
-        QTest::newRow("build folder: beside") << false << 0777 << "" << false << true;
-        QTest::newRow("own folder, read-only: the user's") << false << 0555 << "" << false << false;
-        QTest::newRow("own folder, read-only, a book there: kept") << false << 0555 << "mine 0600" << false << true;
-        QTest::newRow("own folder, root's book: the user's") << false << 0777 << "root's 0600" << false << false;
-        QTest::newRow("installed, run by root: root's own") << true << 0755 << "" << true << false;
-        QTest::newRow("installed in a folder the user may write: the user's") << true << 0777 << "" << false << false;
-        QTest::newRow("installed, root's unreadable book: the user's")
-            << true << 0755 << "root's 0600" << false << false;
-        QTest::newRow("installed, root's readable book: the user's") << true << 0755 << "root's 0644" << false << false;
-        QTest::newRow("installed, an older layout's book: kept") << true << 0777 << "mine 0600" << false << true;
-        QTest::newRow("installed, the user's read-only book: kept for its owner")
-            << true << 0777 << "mine 0400" << false << true;
-    }
-
+    // user's own data folder, whoever runs it; for a program in its own folder, beside it while
+    // the folder can be written. A book already beside it stays in use for its owner and whoever
+    // may read and write it; anyone else's is passed over. Root may write anywhere, so most rows
+    // look as an ordinary user.
     void location()
     {
-        QFETCH(bool, installed);
-        QFETCH(int, folder);
-        QFETCH(QString, book);
-        QFETCH(bool, asroot);
-        QFETCH(bool, beside);
-        const bool root = geteuid() == 0;
-        if (!root && (asroot || book.startsWith("root")))
-            QSKIP("needs root to act as two users");
-        const uid_t user = root && !asroot ? 65534 : geteuid();
-        QTemporaryDir dir;
-        const QString appdir = dir.filePath("usr/bin"), data = dir.filePath("data");
-        const QString entry = QFileInfo(appdir + "/../share/applications/quaylink.desktop").absoluteFilePath();
-        QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(data) && !chown(qPrintable(data), user, user));
-        QVERIFY(!installed || (QDir().mkpath(QFileInfo(entry).path()) && QFile(entry).open(QIODevice::WriteOnly)));
-        QCOMPARE(BookFile::installed(appdir), installed);
-        const QString there = appdir + "/ftpurl.txt";
-        if (!book.isEmpty()) {
-            QFile file(there);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("ftp://kept.example/\r\n") > 0);
-            QVERIFY(!chmod(qPrintable(there), book.section(' ', 1).toInt(nullptr, 8))
-                    && !chown(qPrintable(there), book.startsWith("mine") ? user : 0, 0));
-        }
-        QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(dir.filePath("usr")), 0755)
-                && !chmod(qPrintable(appdir), folder));
-        const QStringList before = QDir(appdir).entryList(QDir::AllEntries | QDir::Hidden);
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
-
-        // Found, made, loaded and saved as the bar does on a first start and a Save Url.
-        QVERIFY(!root || setresuid(user, user, 0) == 0);
-        BookFile found(BookFile::locate(appdir));
-        bool missing = false;
-        const qsizetype entries = found.load(&missing).size();
-        const bool made = !missing || found.create();
-        const QString saved = found.save({ { "ftp://new.example/", {} } });
-        QVERIFY(!root || setresuid(0, 0, 0) == 0);
-
-        QCOMPARE(found.path(), beside ? there : data + "/Quaylink/ftpurl.txt");
-        QVERIFY(made);
-        QCOMPARE(entries, beside && !book.isEmpty() ? 1 : 0);
-        // Where the book cannot be replaced, its owner is told why.
-        QVERIFY2(saved.isEmpty() == !(beside && !book.isEmpty() && (folder == 0555 || book.endsWith("0400"))),
-                 qPrintable(saved));
-        if (!beside) {
-            QCOMPARE(QDir(appdir).entryList(QDir::AllEntries | QDir::Hidden), before);
-            QCOMPARE(stored(there),
-                     book.isEmpty() ? QByteArray("(unreadable)") : QByteArray("ftp://kept.example/\r\n"));
+        struct Row {
+            const char* name;
+            bool installed;
+            int folder; // the program's folder's mode
+            const char* book; // beside the program: none, or "mine" or "root's" and its mode
+            uid_t user;
+            bool beside; // whether the book is the one beside the program
+        };
+        for (const auto& [name, installed, folder, book, user, beside] : {
+                 Row { "build folder", false, 0777, "", 65534, true },
+                 Row { "own folder, read-only", false, 0555, "", 65534, false },
+                 Row { "own folder, root's book", false, 0777, "root's 0600", 65534, false },
+                 Row { "installed, run by root", true, 0755, "", 0, false },
+                 Row { "installed in a folder the user may write", true, 0777, "", 65534, false },
+                 Row { "installed, root's unreadable book", true, 0755, "root's 0600", 65534, false },
+                 Row { "installed, root's readable book", true, 0755, "root's 0644", 65534, false },
+                 Row { "installed, an older layout's book", true, 0777, "mine 0600", 65534, true },
+                 Row { "installed, the user's read-only book", true, 0777, "mine 0400", 65534, true },
+             }) {
+            if (geteuid() != 0)
+                QSKIP("needs root to look as two users");
+            QTemporaryDir dir;
+            const QString appdir = dir.filePath("usr/bin"), there = appdir + "/ftpurl.txt";
+            const QString entry = dir.filePath("usr/share/applications/quaylink.desktop");
+            QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(QFileInfo(entry).path()));
+            QVERIFY(!installed || QFile(entry).open(QIODevice::WriteOnly));
+            QVERIFY(!*book || QFile(there).open(QIODevice::WriteOnly));
+            const QString mode = QString(book).section(' ', 1);
+            QVERIFY(!*book
+                    || (!chmod(qPrintable(there), mode.toInt(nullptr, 8))
+                        && !chown(qPrintable(there), QString(book).startsWith("mine") ? user : 0, 0)));
+            QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(dir.filePath("usr")), 0755)
+                    && !chmod(qPrintable(appdir), folder));
+            qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+            QVERIFY(setresuid(user, user, 0) == 0);
+            const QString found = BookFile::locate(appdir);
+            QVERIFY(setresuid(0, 0, 0) == 0);
+            QCOMPARE(std::pair(name, found),
+                     std::pair(name, beside ? there : dir.filePath("data/Quaylink/ftpurl.txt")));
         }
     }
 };
