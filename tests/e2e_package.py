@@ -4,10 +4,9 @@
 # e2e_desktop.py is: MODE BUILD-FOLDER; exit status 77 means skipped.
 #   package  the .deb built into a folder of the test's own passes lintian with no warning, and
 #            apt-get, simulating its install, finds every dependency; its contents are what
-#            they must be: every library the program and its plugin link or load comes from a
-#            package it depends on, GVfs is recommended, each icon lies in the hicolor folder
-#            of its size, the software centre's entry names the menu entry shipped, and both
-#            are valid. Unpacked into a private root and started from its menu entry's Exec
+#            they must be: every library the program links or loads comes from a package it
+#            depends on, GVfs is recommended, each icon lies in the hicolor folder of its size,
+#            the software centre's entry names the menu entry shipped, and both are valid. Unpacked into a private root and started from its menu entry's Exec
 #            line, root's run and then an ordinary user's (`nobody`) keep their addresses in
 #            their own data folders: the user sees none of root's, not even those of a book an
 #            older version left beside the program, which stays as it was, and nothing new
