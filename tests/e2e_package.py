@@ -117,7 +117,9 @@ def package(args, session):
     deb = work + "/deb/quaylink_1.00_amd64.deb"
     os.chmod(work, 0o711)  # the package, the unpacked program and the users' homes reachable by the user
     # Beside the rest of the run, which does not need them; apt-get as the user, who may change nothing.
-    checks = [subprocess.Popen(["lintian", "--fail-on", "error,warning", deb], start_new_session=True),
+    # Its work folder in the run's, so that a run ended early leaves none of it behind.
+    checks = [subprocess.Popen(["lintian", "--fail-on", "error,warning", deb], start_new_session=True,
+                               env=dict(os.environ, TMPDIR=work)),
               subprocess.Popen(asuser("nobody") + ["apt-get", "install", "--simulate", "-q", deb],
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, start_new_session=True)]
     session.processes += checks  # ended with the run if it fails first
