@@ -139,25 +139,52 @@ private slots:
         }
     }
 
-    // A book beside the program stays there, and a new one goes there while the folder can be
-    // written; otherwise the book is the user's own. Root may write anywhere, so the test looks as
-    // an ordinary user.
+    // Where the book goes: for an installed program (its menu entry laid out beside it) the
+    // user's own data folder, whoever runs it; for a program in its own folder, beside it while
+    // the folder can be written. A book already beside it stays in use for its owner and whoever
+    // may read and write it; anyone else's is passed over. Root may write anywhere, so most rows
+    // look as an ordinary user.
     void location()
     {
-        for (const auto& [book, mode, beside] :
-             { std::tuple(false, 0777, true), { true, 0555, true }, { false, 0555, false } }) {
+        struct Row {
+            const char* name;
+            bool installed;
+            int folder; // the program's folder's mode
+            const char* book; // beside the program: none, or "mine" or "root's" and its mode
+            uid_t user;
+            bool beside; // whether the book is the one beside the program
+        };
+        for (const auto& [name, installed, folder, book, user, beside] : {
+                 Row { "build folder", false, 0777, "", 65534, true },
+                 Row { "own folder, read-only", false, 0555, "", 65534, false },
+                 Row { "own folder, root's book", false, 0777, "root's 0600", 65534, false },
+                 Row { "installed, run by root", true, 0755, "", 0, false },
+                 Row { "installed in a folder the user may write", true, 0777, "", 65534, false },
+                 Row { "installed, root's unreadable book", true, 0755, "root's 0600", 65534, false },
+                 Row { "installed, root's readable book", true, 0755, "root's 0644", 65534, false },
+                 Row { "installed, an older layout's book", true, 0777, "mine 0600", 65534, true },
+                 Row { "installed, the user's read-only book", true, 0777, "mine 0400", 65534, true },
+             }) {
+            if (geteuid() != 0)
+                QSKIP("needs root to look as two users");
             QTemporaryDir dir;
-            const QString appdir = dir.filePath("bin"), data = dir.filePath("data");
-            QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(data)
-                    && (!book || QFile(appdir + "/ftpurl.txt").open(QIODevice::WriteOnly)));
-            QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(appdir), mode)
-                    && !chmod(qPrintable(data), 0777));
-            qputenv("XDG_DATA_HOME", QFile::encodeName(data));
-            const bool root = geteuid() == 0;
-            QVERIFY(!root || setresuid(65534, 65534, 0) == 0);
+            const QString appdir = dir.filePath("usr/bin"), there = appdir + "/ftpurl.txt";
+            const QString entry = dir.filePath("usr/share/applications/quaylink.desktop");
+            QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(QFileInfo(entry).path()));
+            QVERIFY(!installed || QFile(entry).open(QIODevice::WriteOnly));
+            QVERIFY(!*book || QFile(there).open(QIODevice::WriteOnly));
+            const QString mode = QString(book).section(' ', 1);
+            QVERIFY(!*book
+                    || (!chmod(qPrintable(there), mode.toInt(nullptr, 8))
+                        && !chown(qPrintable(there), QString(book).startsWith("mine") ? user : 0, 0)));
+            QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(dir.filePath("usr")), 0755)
+                    && !chmod(qPrintable(appdir), folder));
+            qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+            QVERIFY(setresuid(user, user, 0) == 0);
             const QString found = BookFile::locate(appdir);
-            QVERIFY(!root || setresuid(0, 0, 0) == 0);
-            QCOMPARE(found, (beside ? appdir : data + "/Quaylink") + "/ftpurl.txt");
+            QVERIFY(setresuid(0, 0, 0) == 0);
+            QCOMPARE(std::pair(name, found),
+                     std::pair(name, beside ? there : dir.filePath("data/Quaylink/ftpurl.txt")));
         }
     }
 };

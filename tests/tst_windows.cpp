@@ -15,6 +15,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 static const QString goonline = QStringLiteral("ask [Do you wish to go online?] 20 [Warning]");
 static const QString noteswarning
     = QStringLiteral("ask [You have input some text in the scrathboard which you may want to "
@@ -86,7 +89,11 @@ class tst_windows : public QObject
 private slots:
     void initTestCase() { substitutefonts(); }
     void init() { m_dir = std::make_unique<QTemporaryDir>(), m_services = {}; }
-    void cleanup() { m_bar.reset(), qDeleteAll(QApplication::topLevelWidgets()); }
+    void cleanup()
+    {
+        m_bar.reset(), qDeleteAll(QApplication::topLevelWidgets());
+        QVERIFY(setresuid(m_uid, m_uid, m_uid) == 0 && !chmod(qPrintable(m_dir->path()), 0700));
+    }
 
     // The bar as it starts, and the places of its and its dialogs' controls.
     void layout()
@@ -144,6 +151,8 @@ private slots:
         const QString loggedin = "ask|placeholder|open frminput [ftp://u%40x:p@h]";
         const QString link = "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null";
         const QString two = "ftp://one\rftp://two\r\nftp://one";
+        const QString unread = "ask [The address book could not be saved to DIR/ftpurl.txt: the address book there "
+                               "could not be read, and saving would replace it] 0 null";
         // UTF-8 letters, bytes the system encoding cannot give back, and a NUL.
         static const char raw[] = "b\xc3\xa4r\r\nb\xe4r\r\n\xe2\x82\r\n a\0b";
         const QString bytes = QString::fromLatin1(raw, sizeof raw - 1);
@@ -186,6 +195,12 @@ private slots:
                 "ask [The address book could not be saved to DIR/ftpurl.txt: the address book there is not a regular "
                 "file, so it is neither read nor replaced] 0 null",
                 "ftp://new", "(folder)", "(none)" } },
+            // Root reads any file: these two run as an ordinary user, who may not read the book, or
+            // look into its folder. Neither is taken for a missing book, and neither is replaced.
+            { "a book this user may not read",
+              { "type:ftp://new|click:cmdadd", "n", unread, "ftp://new", "(mode 0)", "(none)" } },
+            { "a book in a folder this user may not look into",
+              { "type:ftp://new|click:cmdadd", "n", unread, "ftp://new", "(folder mode 0)", "(none)" } },
             { "no book: a notice before the bar shows, then an empty book",
               { "", "n",
                 "ontop frmquaylink|ask [Previous record of FTP addresses -- as ftpurl.txt -- cannot be found or "
@@ -336,14 +351,23 @@ private slots:
 
 private:
     // A null `content` leaves no book; "(folder)" puts a folder in its place: found, not readable.
-    frmquaylink& start(const QByteArray& content = startbook)
+    // "(mode 0)" and "(folder mode 0)" keep the start book from the bar, which runs as nobody.
+    frmquaylink& start(QByteArray content = startbook)
     {
         QFile book(m_dir->filePath("ftpurl.txt"));
+        const QByteArray hidden = content.startsWith("(folder mode") ? m_dir->path().toLocal8Bit()
+            : content.startsWith("(mode")                            ? QFile::encodeName(book.fileName())
+                                                                     : QByteArray();
+        content = hidden.isEmpty() ? content : startbook;
         if (content == "(folder)")
             QDir(m_dir->path()).mkdir("ftpurl.txt");
         else if (!content.isNull() && (!book.open(QIODevice::WriteOnly) || book.write(content) != content.size()))
             qFatal("cannot write the test's address book");
         book.close();
+        if (!hidden.isEmpty()
+            && (chmod(m_dir->path().toLocal8Bit(), 0755) || chmod(hidden, 0)
+                || (m_uid == 0 && setresuid(65534, 65534, 0))))
+            qFatal("cannot hide the test's address book");
         m_bar = std::make_unique<frmquaylink>(m_services, m_dir->path());
         m_bar->show();
         if (!QTest::qWaitForWindowActive(m_bar.get()))
@@ -371,6 +395,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     FakeDesktopServices m_services;
     std::unique_ptr<frmquaylink> m_bar;
+    const uid_t m_uid = geteuid();
 };
 
 void tst_windows::infodialog()
