@@ -35,8 +35,8 @@ QWidget* WebPanePlugin::createview(QWidget* parent)
 {
     if (!enginecanstart())
         return nullptr;
-    // On Linux the engine gives screen readers the page only when this is set; it reads it once,
-    // as it starts, and the page's tree costs nothing until a screen reader asks for it.
+    // On Linux the engine gives screen readers the page only when this is set, which it reads once
+    // as it starts; it then builds the page's tree only while the desktop's accessibility is on.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
         qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     auto* view = new QWebEngineView(parent);
