@@ -73,8 +73,7 @@ private:
 };
 
 // A screen reader finds the page itself inside the pane: the engine's document, with its
-// headings, links and fields. The page view's window counts as a part of the pane, not as a
-// window of its own, so that whatever has the focus in the page belongs to the bar.
+// headings, links and fields.
 class PaneAccessible : public QAccessibleWidget
 {
 public:
@@ -107,6 +106,9 @@ private:
     }
 };
 
+// The page view's window counts as a part of the pane, not as a window of its own, so that
+// whatever has the focus in the page belongs to the bar. Up from the page a screen reader
+// passes through it to the pane; down, the pane leads straight to the page.
 class HolderAccessible : public QAccessibleWidget
 {
 public:
