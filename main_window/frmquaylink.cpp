@@ -152,14 +152,14 @@ void frmquaylink::createcontrols()
     cmdinfo->setAccessibleName(QStringLiteral("Help"));
     cmdtextbox->setAccessibleName(shownotes);
     combourl->setAccessibleName(QStringLiteral("Address"));
+    keepaccessiblename(*combourl);
     combourl->lineEdit()->setAccessibleName(QStringLiteral("Address"));
     combourl->view()->setAccessibleName(QStringLiteral("Address book"));
     Text1->setAccessibleName(QStringLiteral("Notes"));
     WebBrowser1->setAccessibleName(QStringLiteral("Browser pane"));
-    setaccessiblerole(*WebBrowser1, QAccessible::Pane);
-    // The notes box lies below the window's edge until the notes are shown: typing into it
-    // then would go where nobody sees it.
-    Text1->setFocusPolicy(Qt::NoFocus);
+    // The notes box lies below the window's edge until the notes are shown: hidden, it takes
+    // no typing that nobody would see, and a screen reader does not count it as on screen.
+    Text1->hide();
     // The wheel picks an entry only in the box that holds the focus, and gives no focus.
     combourl->setFocusPolicy(Qt::StrongFocus);
 
@@ -334,14 +334,14 @@ void frmquaylink::cmdtextbox_click()
         setouterheight(expandedheight);
         cmdtextbox->setText(QStringLiteral("^"));
         cmdtextbox->setAccessibleName(hidenotes);
-        Text1->setFocusPolicy(Qt::StrongFocus);
+        Text1->show();
     } else {
         setouterheight(collapsedheight);
         cmdtextbox->setText(notescaption);
         cmdtextbox->setAccessibleName(shownotes);
         if (Text1->hasFocus())
             cmdtextbox->setFocus();
-        Text1->setFocusPolicy(Qt::NoFocus);
+        Text1->hide();
     }
 }
 
