@@ -7,8 +7,10 @@
 #include "controls/picturebutton.h"
 #include "desktop/desktopservices_qt.h"
 #include "desktop/desktopservices_xdg.h"
+#include "desktop/loginquestion.h"
 #include "fakedesktopservices.h"
 #include "info_dialog/frminfo.h"
+#include "login_dialog/frminput.h"
 #include "main_window/bookfile.h"
 #include "main_window/frmquaylink.h"
 
@@ -165,6 +167,13 @@ private slots:
             { "login, what would end a field",
               { "click:cmdftp|type:%:@/?#\\|Tab|type: p@s:/w |Tab|type:h:21/d?x#y|Return", "n", "ask",
                 "ftp://%25%3A%40%2F%3F%23%5C: p%40s%3A%2Fw @h:21/d?x#y" } },
+            // A site typed with a scheme a file manager shows keeps it, in its case; any other is a site.
+            { "login, a site with its own scheme",
+              { "click:cmdftp|type:u|Tab|type:p|Tab|type:SFTP://h:22/d|Return", "n", "ask", "SFTP://u:p@h:22/d" } },
+            { "login, ftps",
+              { "click:cmdftp|type:u|Tab|type:p|Tab|type:ftps://h|Return", "n", "ask", "ftps://u:p@h" } },
+            { "login, another scheme",
+              { "click:cmdftp|type:u|Tab|type:p|Tab|type:http://h|Return", "n", "ask", "ftp://u:p@http://h" } },
             { "info, Enter", { "click:cmdinfo|Return", "n", "ontop frminfo", "" } },
             { "info, the link", { "click:cmdinfo|click:Label1", "n", link, "" } },
             { "info, Tab to the link, Enter", { "click:cmdinfo|Tab|Return", "n", link, "" } },
@@ -282,6 +291,68 @@ private slots:
         });
         steps("click:cmdopen");
         QCOMPARE(names.join(' '), "Makefile notes.txt");
+    }
+
+    void loginrefused()
+    {
+        // The desktop's word that a site refused an address's login brings the dialog back over
+        // what was typed into it: user ID and site from the address, the password empty and
+        // focused. A new password opens the site with the address's scheme; the close box ends it.
+        frmquaylink& bar = start();
+        steps("click:cmdftp|type:old|Tab|type:old");
+        const QList<std::tuple<QString, QString, QString>> rows {
+            { "sftp://u%40x:p%3Aw@h:22/d/", "u@x|sftp://h:22/d/", "sftp://u%40x:new@h:22/d/" },
+            { "FTP://a:b:c@d@h", "a|h", "ftp://a:new@h" },
+            { "ftp://h/", "|h/", "ftp://:new@h/" },
+        };
+        for (const auto& [refused, filled, opened] : rows) {
+            m_services.log.clear();
+            m_services.answers = { DesktopServices::Yes };
+            m_services.loginrefused(refused);
+            auto* dialog = static_cast<frminput*>(shown("frminput"));
+            QVERIFY(dialog && QTest::qWaitForWindowActive(dialog));
+            QCOMPARE(dialog->Text1->text() + '|' + dialog->Text2->text() + dialog->Text3->text(), filled);
+            QCOMPARE(QApplication::focusWidget(), dialog->Text2);
+            steps("type:new|Return");
+            QCOMPARE(log(), "ask|placeholder|open frminput [" + opened + ']');
+            QCOMPARE(bar.combourl->currentText(), opened);
+        }
+        m_services.loginrefused("sftp://u:p@h/");
+        steps("close:frminput");
+        QTRY_VERIFY(!shown("frminput"));
+        QCOMPARE(log(), "");
+    }
+
+    void loginquestion()
+    {
+        // The question as a site's login asks it: on top, its text whole, the choices in their
+        // order; Escape, the close box and Enter as it opens give the last choice, a click its own.
+        const QString text = "Identity Verification Failed\n\tThe key is not known.\n\nGo on?";
+        const auto ask = [&](const QString& step) {
+            int chosen = -2;
+            QPointer<QWidget> window = askloginquestion(text, { "Log In Anyway", "Cancel Login" },
+                                                        [&chosen](int choice) { chosen = choice; });
+            if (!QTest::qWaitForWindowActive(window))
+                return QString("not active");
+            auto* box = static_cast<QMessageBox*>(window.data());
+            QList<QAbstractButton*> buttons = box->buttons();
+            std::ranges::sort(buttons, {}, [](QAbstractButton* b) { return b->mapToGlobal(QPoint()).x(); });
+            QStringList shown { box->windowTitle(), box->text() };
+            for (QAbstractButton* button : buttons)
+                shown << button->text();
+            if (!(box->windowFlags() & Qt::WindowStaysOnTopHint) || box->icon() != QMessageBox::Warning)
+                shown << "not on top, or no warning";
+            buttons.first()->setObjectName("firstchoice");
+            steps(step);
+            if (!QTest::qWaitFor([&] { return !window; }))
+                return QString("stays");
+            return QString::number(chosen) + ' ' + shown.join('|');
+        };
+        const QString seen = " Quaylink|" + text + "|Log In Anyway|Cancel Login";
+        QCOMPARE(ask("Escape"), "1" + seen);
+        QCOMPARE(ask("close:loginquestion"), "1" + seen);
+        QCOMPARE(ask("Return"), "1" + seen);
+        QCOMPARE(ask("click:firstchoice"), "0" + seen);
     }
 
     void shellroute()
