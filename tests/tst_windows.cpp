@@ -142,7 +142,7 @@ private slots:
         // deletes, the book at start and the file afterwards (else both are the start book).
         // The files' bytes are Latin-1 text.
         QTest::addColumn<QStringList>("row");
-        const QString login = "click:cmdftp|type:u@x|Tab|type:p|Tab|type:h";
+        const QString login = "click:cmdftp|type:u@x|Tab|type:p|Tab|type:";
         const QString loggedin = "ask|placeholder|open frminput [ftp://u%40x:p@h]";
         const QString link = "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null";
         const QString two = "ftp://one\rftp://two\r\nftp://one";
@@ -159,21 +159,17 @@ private slots:
             { "Tab to Go, Enter",
               { "type:ftp://x|Tab|Return", "y", "placeholder|open frmquaylink [ftp://x]", "ftp://x" } },
             { "Go with blanks", { "type:   |click:cmdftp", "y", "placeholder|open frmquaylink [   ]", "   " } },
-            { "login, Tab to OK, Enter", { login + "|Tab|Return", "y", loggedin, "ftp://u%40x:p@h" } },
-            { "login, OK clicked", { login + "|click:Command1", "y", loggedin, "ftp://u%40x:p@h" } },
-            { "login, Enter in the site, No", { login + "|Return", "n", "ask", "ftp://u%40x:p@h" } },
+            { "login, Tab to OK, Enter", { login + "h|Tab|Return", "y", loggedin, "ftp://u%40x:p@h" } },
+            // A site typed with a scheme that file managers show keeps it, in its case.
+            { "login, OK clicked, the site's own scheme",
+              { login + "ftps://h:22/d|click:Command1", "y", "ask|placeholder|open frminput [ftps://u%40x:p@h:22/d]",
+                "ftps://u%40x:p@h:22/d" } },
+            { "login, Enter in the site, No", { login + "SFTP://h|Return", "n", "ask", "SFTP://u%40x:p@h" } },
             { "login closed by its close box, shown again, Enter in the user ID",
               { "click:cmdftp|type:u|Tab|type:p|close:frminput|click:cmdftp|type:x|Return", "n", "ask", "ftp://x:@" } },
             { "login, what would end a field",
               { "click:cmdftp|type:%:@/?#\\|Tab|type: p@s:/w |Tab|type:h:21/d?x#y|Return", "n", "ask",
                 "ftp://%25%3A%40%2F%3F%23%5C: p%40s%3A%2Fw @h:21/d?x#y" } },
-            // A site typed with a scheme a file manager shows keeps it, in its case; any other is a site.
-            { "login, a site with its own scheme",
-              { "click:cmdftp|type:u|Tab|type:p|Tab|type:SFTP://h:22/d|Return", "n", "ask", "SFTP://u:p@h:22/d" } },
-            { "login, ftps",
-              { "click:cmdftp|type:u|Tab|type:p|Tab|type:ftps://h|Return", "n", "ask", "ftps://u:p@h" } },
-            { "login, another scheme",
-              { "click:cmdftp|type:u|Tab|type:p|Tab|type:http://h|Return", "n", "ask", "ftp://u:p@http://h" } },
             { "info, Enter", { "click:cmdinfo|Return", "n", "ontop frminfo", "" } },
             { "info, the link", { "click:cmdinfo|click:Label1", "n", link, "" } },
             { "info, Tab to the link, Enter", { "click:cmdinfo|Tab|Return", "n", link, "" } },
@@ -297,13 +293,12 @@ private slots:
     {
         // The desktop's word that a site refused an address's login brings the dialog back over
         // what was typed into it: user ID and site from the address, the password empty and
-        // focused. A new password opens the site with the address's scheme; the close box ends it.
-        frmquaylink& bar = start();
+        // focused. A new password opens the site with the address's scheme.
+        start();
         steps("click:cmdftp|type:old|Tab|type:old");
         const QList<std::tuple<QString, QString, QString>> rows {
             { "sftp://u%40x:p%3Aw@h:22/d/", "u@x|sftp://h:22/d/", "sftp://u%40x:new@h:22/d/" },
             { "FTP://a:b:c@d@h", "a|h", "ftp://a:new@h" },
-            { "ftp://h/", "|h/", "ftp://:new@h/" },
         };
         for (const auto& [refused, filled, opened] : rows) {
             m_services.log.clear();
@@ -314,45 +309,27 @@ private slots:
             QCOMPARE(dialog->Text1->text() + '|' + dialog->Text2->text() + dialog->Text3->text(), filled);
             QCOMPARE(QApplication::focusWidget(), dialog->Text2);
             steps("type:new|Return");
-            QCOMPARE(log(), "ask|placeholder|open frminput [" + opened + ']');
-            QCOMPARE(bar.combourl->currentText(), opened);
+            QCOMPARE(log(), "ask|placeholder|open frminput [" + opened + ']'); // the address box's text
         }
-        m_services.loginrefused("sftp://u:p@h/");
-        steps("close:frminput");
-        QTRY_VERIFY(!shown("frminput"));
-        QCOMPARE(log(), "");
     }
 
     void loginquestion()
     {
-        // The question as a site's login asks it: on top, its text whole, the choices in their
-        // order; Escape, the close box and Enter as it opens give the last choice, a click its own.
-        const QString text = "Identity Verification Failed\n\tThe key is not known.\n\nGo on?";
-        const auto ask = [&](const QString& step) {
-            int chosen = -2;
-            QPointer<QWidget> window = askloginquestion(text, { "Log In Anyway", "Cancel Login" },
-                                                        [&chosen](int choice) { chosen = choice; });
-            if (!QTest::qWaitForWindowActive(window))
-                return QString("not active");
-            auto* box = static_cast<QMessageBox*>(window.data());
-            QList<QAbstractButton*> buttons = box->buttons();
-            std::ranges::sort(buttons, {}, [](QAbstractButton* b) { return b->mapToGlobal(QPoint()).x(); });
-            QStringList shown { box->windowTitle(), box->text() };
-            for (QAbstractButton* button : buttons)
-                shown << button->text();
-            if (!(box->windowFlags() & Qt::WindowStaysOnTopHint) || box->icon() != QMessageBox::Warning)
-                shown << "not on top, or no warning";
-            buttons.first()->setObjectName("firstchoice");
-            steps(step);
-            if (!QTest::qWaitFor([&] { return !window; }))
-                return QString("stays");
-            return QString::number(chosen) + ' ' + shown.join('|');
+        // Escape, the close box and Enter as the question opens give its last choice, the refusing
+        // one; a click on another gives that one. (GVfs's texts in it are checked end to end.)
+        const QList<std::pair<const char*, int>> rows {
+            { "Escape", 1 }, { "close:loginquestion", 1 }, { "Return", 1 }, { "click:firstchoice", 0 }
         };
-        const QString seen = " Quaylink|" + text + "|Log In Anyway|Cancel Login";
-        QCOMPARE(ask("Escape"), "1" + seen);
-        QCOMPARE(ask("close:loginquestion"), "1" + seen);
-        QCOMPARE(ask("Return"), "1" + seen);
-        QCOMPARE(ask("click:firstchoice"), "0" + seen);
+        for (const auto& [step, choice] : rows) {
+            int chosen = -1;
+            QPointer<QWidget> box = askloginquestion("Go on?", { "Log In Anyway", "Cancel Login" },
+                                                     [&chosen](int answer) { chosen = answer; });
+            QVERIFY(QTest::qWaitForWindowActive(box));
+            static_cast<QMessageBox*>(box.data())->buttons().first()->setObjectName("firstchoice");
+            steps(step);
+            QTRY_VERIFY(!box);
+            QCOMPARE(std::pair(step, chosen), std::pair(step, choice));
+        }
     }
 
     void shellroute()
