@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -128,6 +129,13 @@ void route(const QString& address, const QString& directory, std::optional<bool>
                 handedover();
                 if (result.outcome == LoginResult::Refused && ends.refused)
                     ends.refused(address);
+                return;
+            }
+            // Where the file manager has no FTPS of its own (Dolphin), GVfs's local path for the
+            // mount still shows the site; the others show that path as the ftps:// site itself.
+            if (folderscheme(address) == QLatin1String("ftps") && !result.localpath.isEmpty()) {
+                showfolder(QUrl::fromLocalFile(result.localpath).toString());
+                handedover();
                 return;
             }
             next(handler, opened, true);

@@ -93,15 +93,25 @@ void mounted(GObject*, GAsyncResult* result, gpointer data)
     auto* login = static_cast<Login*>(data);
     const Gio& g = *gio();
     GError* error = nullptr;
-    LoginResult outcome { LoginResult::Mounted, {} };
+    LoginResult outcome;
+    outcome.outcome = LoginResult::Mounted;
     if (!g.g_file_mount_enclosing_volume_finish(login->file, result, &error)) {
         if (login->declined)
             outcome.outcome = LoginResult::Declined;
         else if (login->refused)
             outcome.outcome = LoginResult::Refused;
-        else if (error->domain != g.g_io_error_quark() || error->code != G_IO_ERROR_ALREADY_MOUNTED)
-            outcome = { LoginResult::Failed, QString::fromUtf8(error->message) };
+        else if (error->domain != g.g_io_error_quark() || error->code != G_IO_ERROR_ALREADY_MOUNTED) {
+            outcome.outcome = LoginResult::Failed;
+            outcome.message = QString::fromUtf8(error->message);
+        }
         g.g_error_free(error);
+    }
+    if (outcome.outcome == LoginResult::Mounted) {
+        // A quick question to GVfs on this machine, answered from the mount it has just made.
+        if (char* path = g.g_file_get_path(login->file)) {
+            outcome.localpath = QString::fromUtf8(path);
+            g.g_free(path);
+        }
     }
     delete login->question;
     g.g_object_unref(login->operation);
@@ -116,7 +126,7 @@ void mount(Login* login)
     if (!login->file) {
         const auto done = std::move(login->done);
         delete login;
-        done({ LoginResult::Failed, QStringLiteral("GIO is not available here") });
+        done({ LoginResult::Failed, QStringLiteral("GIO is not available here"), {} });
         return;
     }
     const Gio& g = *gio();
