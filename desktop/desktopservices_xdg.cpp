@@ -131,9 +131,10 @@ void route(const QString& address, const QString& directory, std::optional<bool>
                     ends.refused(address);
                 return;
             }
-            // Where the file manager has no FTPS of its own (Dolphin), GVfs's local path for the
-            // mount still shows the site; the others show that path as the ftps:// site itself.
-            if (folderscheme(address) == QLatin1String("ftps") && !result.localpath.isEmpty()) {
+            // GVfs's local path for the mount, where it gives one, shows the site logged in
+            // everywhere: Dolphin has no FTPS of its own, and for SFTP it would ask its own host
+            // key question and password again. GNOME Files and Thunar show that path as the site.
+            if (folderscheme(address) != QLatin1String("ftp") && !result.localpath.isEmpty()) {
                 showfolder(QUrl::fromLocalFile(result.localpath).toString());
                 handedover();
                 return;

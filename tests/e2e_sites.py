@@ -5,8 +5,8 @@
 #   certificate  FTPS, its site typed into the login dialog with its own scheme: GVfs's question
 #                about the self-signed certificate in the bar's window, whole, with GVfs's labels;
 #                Escape refuses it: no login, nothing mounted, nothing shown; "Go" again and its
-#                "Yes" clicked: one login with the address's credentials, mounted, then shown (by its
-#                local path where GVfs gives its mounts one).
+#                "Yes" clicked: one login with the address's credentials, mounted, then shown (FTPS
+#                and SFTP by the mount's local path where GVfs gives its mounts one).
 #   hostkey      SFTP whose host key is new: GVfs's question, "Log In Anyway" clicked, one login,
 #                mounted before the file manager is asked. In a mount namespace of its own, so
 #                that ssh reads a test's .ssh (root only).
@@ -78,6 +78,11 @@ class Site:
             and [name for name, _ in seen["buttons"]] == choices, f"the question shows {seen!r}"
         return dict(seen["buttons"])
 
+    def shownas(self, address):  # by GVfs's local path for the mount, where it gives one (gvfsd-fuse)
+        fuse = self.session.workdir + "/runtime/gvfs"
+        return f"file://{fuse}/{address[:address.index(':')].lower()}:host=127.0.0.1,port={self.host[10:]},user=me" \
+            if os.path.ismount(fuse) else address
+
     def shows(self, addresses, logins):  # the file manager asked for these, the last once logged in
         waitfor("the file manager to get the address", lambda: len(self.calls()) == len(addresses))
         assert self.calls() == [[address] for address in addresses], f"the file manager got {self.calls()!r}"
@@ -111,10 +116,7 @@ def certificate(args, session):
     assert not site.mounted() and site.logins() == [], f"after No: logins {site.logins()}"
     session.run("xdotool", "mousemove", "--window", str(site.bar), "20", "74", "click", "1")  # "Go", the box as left
     session.run("xdotool", "mousemove", *map(str, site.question(CERTIFICATE, ["Yes", "No"])["Yes"]), "click", "1")
-    # Where GVfs offers local paths for its mounts (gvfsd-fuse), the file manager gets the mount's path.
-    fuse = session.workdir + "/runtime/gvfs"
-    site.shows([f"file://{fuse}/ftps:host=127.0.0.1,port={site.host[10:]},user=me" if os.path.ismount(fuse)
-                else f"FTPS://me:pw@{site.host}/"], ["ok me"])
+    site.shows([site.shownas(f"FTPS://me:pw@{site.host}/")], ["ok me"])
 
 
 HOSTKEY = re.compile(r"Identity Verification Failed\nVerifying the identity of “quaylink-test \(\[127\.0\.0\.1\]:\d+\)” failed, "
@@ -137,7 +139,7 @@ def hostkey(args, session):
     session.go(f"sftp://me:pw@{site.host}/")
     accept = site.question(HOSTKEY, ["Log In Anyway", "Cancel Login"])["Log In Anyway"]
     session.run("xdotool", "mousemove", *map(str, accept), "click", "1")
-    site.shows([f"sftp://me:pw@{site.host}/"], ["ok me"])
+    site.shows([site.shownas(f"sftp://me:pw@{site.host}/")], ["ok me"])
 
 
 def refused(args, session):
