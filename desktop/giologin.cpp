@@ -46,6 +46,11 @@ void askquestion(GMountOperation* operation, const char* message, const char** c
     QStringList labels;
     for (const char** choice = choices; choice && *choice; ++choice)
         labels << QString::fromUtf8(*choice);
+    if (labels.isEmpty()) { // nothing the user could say yes with
+        login->declined = true;
+        g.g_mount_operation_reply(operation, G_MOUNT_OPERATION_ABORTED);
+        return;
+    }
     delete login->question; // a question GVfs has asked anew stands for the old one
     login->question
         = askloginquestion(QString::fromUtf8(message), labels, [login, last = labels.size() - 1](int chosen) {
