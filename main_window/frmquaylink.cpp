@@ -65,6 +65,11 @@ frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir, const
     const QRect client = twiprect(5580, 330, 5340, collapsedheight - frameheight);
     setGeometry(client);
     setouterheight(collapsedheight);
+    // A site that refused the user ID and password of an address asks for them again.
+    m_services.loginrefused = [bar = QPointer<frmquaylink>(this)](const QString& address) {
+        if (bar)
+            bar->showlogin(address);
+    };
     // Qt closes no window when the session ends; logging off closes the bar as its close box does.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &frmquaylink::commitdata);
 }
@@ -278,16 +283,25 @@ void frmquaylink::openaddress(const QString& adpage)
 void frmquaylink::cmdftp_click()
 {
     if (combourl->currentText().isEmpty()) {
-        if (!m_frminput)
-            m_frminput = new frminput({ [this](const QString& address) { setaddress(address); },
-                                        [this] { return combourl->currentText(); }, *WebBrowser1, m_appdir },
-                                      m_services);
-        m_frminput->show();
-        m_frminput->raise();
-        m_frminput->activateWindow();
+        showlogin({});
         return;
     }
     openaddress(webaddresses::placeholderad);
+}
+
+// The login dialog, made on first use; asking again for the password of the address a site
+// `refused`, when there is one.
+void frmquaylink::showlogin(const QString& refused)
+{
+    if (!m_frminput)
+        m_frminput = new frminput({ [this](const QString& address) { setaddress(address); },
+                                    [this] { return combourl->currentText(); }, *WebBrowser1, m_appdir },
+                                  m_services);
+    if (!refused.isEmpty())
+        m_frminput->askagain(refused);
+    m_frminput->show();
+    m_frminput->raise();
+    m_frminput->activateWindow();
 }
 
 void frmquaylink::combourl_click()

@@ -24,9 +24,6 @@
 #   lastwindow   the login dialog's site opened after the bar has closed: the program ends
 #                with the dialog, within a second, and leaves no engine behind (its helper
 #                processes are its children).
-#   login        the login dialog's address, its user ID and password holding "@", ":" and a
-#                space, logs in through GVfs to a local FTP server before the file manager is
-#                asked to show it.
 #   access       as a screen reader (AT-SPI) sees the three windows: every control that takes the
 #                focus named in words, no two text boxes alike, no window a filler; info centred.
 import contextlib
@@ -303,42 +300,6 @@ def filemanager(args, session):
     got = ([json.loads(line) for line in open(shown)], calls())
     assert got == ([[FOLDER], ["sftp://h/"]], [(FOLDER + "sub/", os.path.realpath(appdir))]), \
         f"file manager, handler: {got!r}"
-
-
-# One user on 127.0.0.1, any free port, written with the log to the file it is given.
-FTPSERVER = """import logging, sys
-from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
-logging.basicConfig(filename=sys.argv[4], level=logging.INFO, format="%(created)f %(message)s")
-FTPHandler.authorizer = DummyAuthorizer()
-FTPHandler.authorizer.add_user(sys.argv[1], sys.argv[2], sys.argv[3], perm="elr")
-server = FTPServer(("127.0.0.1", 0), FTPHandler)
-logging.info("port %d", server.address[1])
-server.serve_forever()
-"""
-
-
-def login(args, session):
-    if not shutil.which("gio") or not os.path.exists("/usr/libexec/gvfsd-ftp") or subprocess.run(
-            ["/usr/bin/python3", "-c", "import pyftpdlib"], capture_output=True).returncode:
-        return skipped("gio, GVfs's FTP backend or pyftpdlib is not installed")
-    appdir, user, password = install(args, session, []), "a@b c:d", "p :w@1"
-    shown, log = session.workdir + "/shown", session.workdir + "/ftp.log"
-    session.start(["/usr/bin/python3", "-c", FTPSERVER, user, password, session.workdir, log])
-    port = waitfor("the FTP server", lambda: os.path.exists(log) and re.search(r"port (\d+)", open(log).read()))[1]
-    session.bus(XDG_DATA_DIRS="/usr/share")  # GVfs, started by the bus, needs the system's GSettings schemas
-    session.start(["/usr/bin/python3", "-c", STANDIN, shown])
-    waitfor("the stand-in file manager", lambda: os.path.exists(shown))
-    session.startbar(appdir + "/quaylink")
-    session.login(user, password, "127.0.0.1:" + port)
-    waitfor("the file manager to get the address", lambda: os.path.getsize(shown))
-    address = "ftp://a%40b c%3Ad:p %3Aw%401@127.0.0.1:" + port
-    assert [json.loads(line) for line in open(shown)] == [[address]], open(shown).read()
-    # Logged in before shown: the file's time comes from a clock some milliseconds coarse.
-    loggedin = [float(line.split()[0]) for line in open(log) if f"USER '{user}' logged in." in line]
-    assert loggedin and loggedin[0] < os.path.getmtime(shown) + 0.02, "not logged in when shown:\n" + open(log).read()
-    assert f"127.0.0.1:{port}" in session.run("gio", "mount", "-l"), "the site is not mounted"
 
 
 def wayland(args, session):

@@ -7,8 +7,10 @@
 #include "controls/picturebutton.h"
 #include "desktop/desktopservices_qt.h"
 #include "desktop/desktopservices_xdg.h"
+#include "desktop/loginquestion.h"
 #include "fakedesktopservices.h"
 #include "info_dialog/frminfo.h"
+#include "login_dialog/frminput.h"
 #include "main_window/bookfile.h"
 #include "main_window/frmquaylink.h"
 
@@ -146,7 +148,7 @@ private slots:
         // deletes, the book at start and the file afterwards (else both are the start book).
         // The files' bytes are Latin-1 text.
         QTest::addColumn<QStringList>("row");
-        const QString login = "click:cmdftp|type:u@x|Tab|type:p|Tab|type:h";
+        const QString login = "click:cmdftp|type:u@x|Tab|type:p|Tab|type:";
         const QString loggedin = "ask|placeholder|open frminput [ftp://u%40x:p@h]";
         const QString link = "ontop frminfo|open frminfo [http://www.tarnholt.example/] null null";
         const QString two = "ftp://one\rftp://two\r\nftp://one";
@@ -165,9 +167,12 @@ private slots:
             { "Tab to Go, Enter",
               { "type:ftp://x|Tab|Return", "y", "placeholder|open frmquaylink [ftp://x]", "ftp://x" } },
             { "Go with blanks", { "type:   |click:cmdftp", "y", "placeholder|open frmquaylink [   ]", "   " } },
-            { "login, Tab to OK, Enter", { login + "|Tab|Return", "y", loggedin, "ftp://u%40x:p@h" } },
-            { "login, OK clicked", { login + "|click:Command1", "y", loggedin, "ftp://u%40x:p@h" } },
-            { "login, Enter in the site, No", { login + "|Return", "n", "ask", "ftp://u%40x:p@h" } },
+            { "login, Tab to OK, Enter", { login + "h|Tab|Return", "y", loggedin, "ftp://u%40x:p@h" } },
+            // A site typed with a scheme that file managers show keeps it, in its case.
+            { "login, OK clicked, the site's own scheme",
+              { login + "ftps://h:22/d|click:Command1", "y", "ask|placeholder|open frminput [ftps://u%40x:p@h:22/d]",
+                "ftps://u%40x:p@h:22/d" } },
+            { "login, Enter in the site, No", { login + "SFTP://h|Return", "n", "ask", "SFTP://u%40x:p@h" } },
             { "login closed by its close box, shown again, Enter in the user ID",
               { "click:cmdftp|type:u|Tab|type:p|close:frminput|click:cmdftp|type:x|Return", "n", "ask", "ftp://x:@" } },
             { "login, what would end a field",
@@ -306,6 +311,49 @@ private slots:
         });
         steps("click:cmdopen");
         QCOMPARE(names.join(' '), "Makefile notes.txt");
+    }
+
+    void loginrefused()
+    {
+        // The desktop's word that a site refused an address's login brings the dialog back over
+        // what was typed into it: user ID and site from the address, the password empty and
+        // focused. A new password opens the site with the address's scheme.
+        start();
+        steps("click:cmdftp|type:old|Tab|type:old");
+        const QList<std::tuple<QString, QString, QString>> rows {
+            { "sftp://u%40x:p%3Aw@h:22/d/", "u@x|sftp://h:22/d/", "sftp://u%40x:new@h:22/d/" },
+            { "FTP://a:b:c@d@h", "a|h", "ftp://a:new@h" },
+        };
+        for (const auto& [refused, filled, opened] : rows) {
+            m_services.log.clear();
+            m_services.answers = { DesktopServices::Yes };
+            m_services.loginrefused(refused);
+            auto* dialog = static_cast<frminput*>(shown("frminput"));
+            QVERIFY(dialog && QTest::qWaitForWindowActive(dialog));
+            QCOMPARE(dialog->Text1->text() + '|' + dialog->Text2->text() + dialog->Text3->text(), filled);
+            QCOMPARE(QApplication::focusWidget(), dialog->Text2);
+            steps("type:new|Return");
+            QCOMPARE(log(), "ask|placeholder|open frminput [" + opened + ']'); // the address box's text
+        }
+    }
+
+    void loginquestion()
+    {
+        // Escape, the close box and Enter as the question opens give its last choice, the refusing
+        // one; a click on another gives that one. (GVfs's texts in it are checked end to end.)
+        const QList<std::pair<const char*, int>> rows {
+            { "Escape", 1 }, { "close:loginquestion", 1 }, { "Return", 1 }, { "click:firstchoice", 0 }
+        };
+        for (const auto& [step, choice] : rows) {
+            int chosen = -1;
+            QPointer<QWidget> box = askloginquestion("Go on?", { "Log In Anyway", "Cancel Login" },
+                                                     [&chosen](int answer) { chosen = answer; });
+            QVERIFY(QTest::qWaitForWindowActive(box));
+            static_cast<QMessageBox*>(box.data())->buttons().first()->setObjectName("firstchoice");
+            steps(step);
+            QTRY_VERIFY(!box);
+            QCOMPARE(std::pair(step, chosen), std::pair(step, choice));
+        }
     }
 
     void shellroute()
