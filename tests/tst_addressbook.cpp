@@ -147,20 +147,21 @@ private slots:
             const char* name;
             bool installed;
             int folder; // the program's folder's mode
-            const char* book; // beside the program: none, or "mine" or "root's" and its mode
+            int book; // the mode of a book beside the program, 0: none
+            bool mine; // whether that book is the user's, else root's
             uid_t user;
             bool beside; // whether the book is the one beside the program
         };
-        for (const auto& [name, installed, folder, book, user, beside] : {
-                 Row { "build folder", false, 0777, "", 65534, true },
-                 Row { "own folder, read-only", false, 0555, "", 65534, false },
-                 Row { "own folder, root's book", false, 0777, "root's 0600", 65534, false },
-                 Row { "installed, run by root", true, 0755, "", 0, false },
-                 Row { "installed in a folder the user may write", true, 0777, "", 65534, false },
-                 Row { "installed, root's unreadable book", true, 0755, "root's 0600", 65534, false },
-                 Row { "installed, root's readable book", true, 0755, "root's 0644", 65534, false },
-                 Row { "installed, an older layout's book", true, 0777, "mine 0600", 65534, true },
-                 Row { "installed, the user's read-only book", true, 0777, "mine 0400", 65534, true },
+        for (const auto& [name, installed, folder, book, mine, user, beside] : {
+                 Row { "build folder", false, 0777, 0, false, 65534, true },
+                 Row { "own folder, read-only", false, 0555, 0, false, 65534, false },
+                 Row { "own folder, root's book", false, 0777, 0600, false, 65534, false },
+                 Row { "installed, run by root", true, 0755, 0, false, 0, false },
+                 Row { "installed in a folder the user may write", true, 0777, 0, false, 65534, false },
+                 Row { "installed, root's unreadable book", true, 0755, 0600, false, 65534, false },
+                 Row { "installed, root's readable book", true, 0755, 0644, false, 65534, false },
+                 Row { "installed, an older layout's book", true, 0777, 0600, true, 65534, true },
+                 Row { "installed, the user's read-only book", true, 0777, 0400, true, 65534, true },
              }) {
             if (geteuid() != 0)
                 QSKIP("needs root to look as two users");
@@ -169,11 +170,9 @@ private slots:
             const QString entry = dir.filePath("usr/share/applications/quaylink.desktop");
             QVERIFY(QDir().mkpath(appdir) && QDir().mkpath(QFileInfo(entry).path()));
             QVERIFY(!installed || QFile(entry).open(QIODevice::WriteOnly));
-            QVERIFY(!*book || QFile(there).open(QIODevice::WriteOnly));
-            const QString mode = QString(book).section(' ', 1);
-            QVERIFY(!*book
-                    || (!chmod(qPrintable(there), mode.toInt(nullptr, 8))
-                        && !chown(qPrintable(there), QString(book).startsWith("mine") ? user : 0, 0)));
+            QVERIFY(!book
+                    || (QFile(there).open(QIODevice::WriteOnly) && !chmod(qPrintable(there), book)
+                        && !chown(qPrintable(there), mine ? user : 0, 0)));
             QVERIFY(!chmod(qPrintable(dir.path()), 0755) && !chmod(qPrintable(dir.filePath("usr")), 0755)
                     && !chmod(qPrintable(appdir), folder));
             qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
