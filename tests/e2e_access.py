@@ -136,7 +136,8 @@ def reader(args, session):
     info = session.origin(session.focus("Info"))
     assert info == ((1024 - 567) // 2, (768 - 524) // 2), f"the info dialog is at {info}, not centred"
     seen = json.loads(session.run("/usr/bin/python3", "-c", SEEN, "3"))
-    assert seen == dict(BAR, applications=[["Quaylink", [["dialog", "Info"], ["dialog", "Input"], ["frame", TITLE]]]]), seen
+    assert seen == dict(BAR, applications=[["Quaylink", [["dialog", "Info"], ["dialog", "Input"],
+                                                          ["frame", TITLE]]]]), seen
     orca.key("Tab", "link | Freeware from Tarnholt: " + MAKER)
     orca.key("space")
     waitfor("the space bar to follow the link", lambda: [address for address, _ in calls()] == [TYPED, MAKER])
