@@ -38,3 +38,9 @@ void QtDesktopServices::chooseplatform()
 {
     // Windows has one window system.
 }
+
+// Not yet: drops are not uploaded on Windows.
+Upload* QtDesktopServices::upload(const QStringList&, const QString&, QObject*)
+{
+    return nullptr;
+}
