@@ -2,6 +2,7 @@
 
 #include "webpane.h"
 
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -73,6 +74,66 @@ private:
     QWidget& m_pane;
 };
 
+// A screen reader finds the page itself inside the pane: the engine's document, with its
+// headings, links and fields.
+class PaneAccessible : public QAccessibleWidget
+{
+public:
+    explicit PaneAccessible(WebBrowserHost* pane)
+        : QAccessibleWidget(pane, QAccessible::Pane)
+    {
+    }
+
+    int childCount() const override { return page() ? 1 : 0; }
+    QAccessibleInterface* child(int index) const override { return index == 0 ? page() : nullptr; }
+    int indexOfChild(const QAccessibleInterface* child) const override { return child && child == page() ? 0 : -1; }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        QAccessibleInterface* document = page();
+        return document && document->rect().contains(x, y) ? document : nullptr;
+    }
+    QAccessibleInterface* focusChild() const override
+    {
+        QAccessibleInterface* document = page();
+        return document ? document->focusChild() : nullptr;
+    }
+
+private:
+    // The engine's view offers the document as its only child once a page has loaded.
+    QAccessibleInterface* page() const
+    {
+        QWidget* view = static_cast<WebBrowserHost*>(widget())->view();
+        QAccessibleInterface* inview = view ? QAccessible::queryAccessibleInterface(view) : nullptr;
+        return inview && inview->childCount() > 0 ? inview->child(0) : nullptr;
+    }
+};
+
+// The page view's window counts as a part of the pane, not as a window of its own, so that
+// whatever has the focus in the page belongs to the bar. Up from the page a screen reader
+// passes through it to the pane; down, the pane leads straight to the page.
+class HolderAccessible : public QAccessibleWidget
+{
+public:
+    HolderAccessible(QWidget* holder, QWidget* pane)
+        : QAccessibleWidget(holder, QAccessible::Client)
+        , m_pane(pane)
+    {
+    }
+
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_pane); }
+
+private:
+    QWidget* m_pane;
+};
+
+// Gives `object` the interface made for it here, in place of any made before.
+void setaccessible(QObject* object, QAccessibleInterface* made)
+{
+    if (QAccessibleInterface* before = QAccessible::queryAccessibleInterface(object))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(before));
+    QAccessible::registerAccessibleInterface(made);
+}
+
 } // namespace
 
 WebBrowserHost::~WebBrowserHost() = default;
@@ -86,6 +147,7 @@ WebBrowserHost::WebBrowserHost(QWidget* parent)
     setPalette(blank);
     // The pane has its place in the window's tab order, and hands the focus to its page.
     setFocusPolicy(Qt::TabFocus);
+    setaccessible(this, new PaneAccessible(this));
 
     const QString appdir = QCoreApplication::applicationDirPath();
     m_plugindirs = QStringList { appdir, appdir + QStringLiteral("/" QUAYLINK_WEBPANE_RELDIR) };
@@ -141,6 +203,7 @@ void WebBrowserHost::loadpane()
         // window that the window manager and other tools no longer know. So the view gets a
         // native window of its own, made OpenGL from the start, set into the pane.
         auto holder = std::make_unique<PageHolder>(*this);
+        setaccessible(holder.get(), new HolderAccessible(holder.get(), this));
         m_view = pane->createview(holder.get());
         if (!m_view)
             return;

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -86,13 +87,21 @@ void showfolder(const QString& address)
     QObject::connect(answer, &QDBusPendingCallWatcher::finished, answer, [answer, keep] { answer->deleteLater(); });
 }
 
-// `handedover` runs once the address is on its way to the program that shows it.
+// What an open does besides its steps: `handedover` runs once the address is on its way to the
+// program that shows it, or once nothing will show it; `refused` once the site has refused the
+// user ID and password the address holds.
+struct RouteEnds {
+    std::function<void()> handedover;
+    std::function<void(const QString&)> refused;
+};
+
 void route(const QString& address, const QString& directory, std::optional<bool> handler, std::optional<bool> opened,
-           bool loggedin, const std::function<void()>& handedover)
+           bool loggedin, const RouteEnds& ends)
 {
     const auto next = [=](std::optional<bool> handlerfound, std::optional<bool> openedok, bool loginrun) {
-        route(address, directory, handlerfound, openedok, loginrun, handedover);
+        route(address, directory, handlerfound, openedok, loginrun, ends);
     };
+    const auto& handedover = ends.handedover;
     switch (nextshellstep(address, handler, opened, loggedin)) {
     case ShellStep::AskHandler:
         // The same lookup xdg-open makes. Asked first, because with no handler xdg-open may
@@ -114,8 +123,25 @@ void route(const QString& address, const QString& directory, std::optional<bool>
         break;
     case ShellStep::LogIn:
         // The program runs on until the site is shown, also when its last window has closed.
-        giologin(address,
-                 [=, keep = std::make_shared<QEventLoopLocker>()](const LoginResult&) { next(handler, opened, true); });
+        giologin(address, [=, keep = std::make_shared<QEventLoopLocker>()](const LoginResult& result) {
+            // A site that refused the login, or a question the user said no to, shows nothing:
+            // the file manager would only ask again, or show nothing at all.
+            if (result.outcome == LoginResult::Refused || result.outcome == LoginResult::Declined) {
+                handedover();
+                if (result.outcome == LoginResult::Refused && ends.refused)
+                    ends.refused(address);
+                return;
+            }
+            // GVfs's local path for the mount, where it gives one, shows the site logged in
+            // everywhere: Dolphin has no FTPS of its own, and for SFTP it would ask its own host
+            // key question and password again. GNOME Files and Thunar show that path as the site.
+            if (folderscheme(address) != QLatin1String("ftp") && !result.localpath.isEmpty()) {
+                showfolder(QUrl::fromLocalFile(result.localpath).toString());
+                handedover();
+                return;
+            }
+            next(handler, opened, true);
+        });
         break;
     case ShellStep::FileManager:
         showfolder(address);
@@ -149,10 +175,11 @@ ShellStep nextshellstep(const QString& address, std::optional<bool> handler, std
 // address is on its way.
 void QtDesktopServices::shellopen(QWidget*, const QString& address, const QString&, const QString& directory)
 {
-    route(address, directory, {}, {}, false, [pane = QPointer<BrowserPane>(std::exchange(m_heldpane, nullptr))] {
+    const auto release = [pane = QPointer<BrowserPane>(std::exchange(m_heldpane, nullptr))] {
         if (pane)
             pane->releaseload();
-    });
+    };
+    route(address, directory, {}, {}, false, { release, loginrefused });
 }
 
 // Through GIO, which GVfs extends with the schemes a file manager browses.

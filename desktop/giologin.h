@@ -13,6 +13,9 @@ struct LoginResult {
     };
     Outcome outcome = Failed;
     QString message;
+    // Once mounted, the site's folder as a local path, where GVfs offers one (gvfsd-fuse);
+    // empty otherwise. Any program reaches the site through it.
+    QString localpath;
 };
 
 // Logs in to the site of an ftp, ftps or sftp `address` through GIO, so that the file manager

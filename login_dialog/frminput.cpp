@@ -7,6 +7,7 @@
 #include "controls/twips.h"
 #include "controls/webbrowserhost.h"
 #include "desktop/desktopservices.h"
+#include "desktop/siteaddress.h"
 #include "desktop/webaddresses.h"
 
 #include <QKeyEvent>
@@ -45,6 +46,9 @@ QString escapecredential(const QString& field)
     }
     return escaped;
 }
+
+// The schemes a site typed into the dialog may keep.
+const QStringList ownschemes { QStringLiteral("ftp"), QStringLiteral("ftps"), QStringLiteral("sftp") };
 
 } // namespace
 
@@ -110,7 +114,22 @@ frminput::frminput(const LoginTarget& target, DesktopServices& services)
 
 QString frminput::composeaddress(const QString& userid, const QString& password, const QString& site)
 {
-    return QStringLiteral("ftp://") + escapecredential(userid) + ':' + escapecredential(password) + '@' + site;
+    const qsizetype separator = site.indexOf(QLatin1String("://"));
+    const QString scheme = site.left(separator);
+    const bool own = separator > 0 && ownschemes.contains(scheme, Qt::CaseInsensitive);
+    return (own ? scheme : QStringLiteral("ftp")) + QStringLiteral("://") + escapecredential(userid) + ':'
+        + escapecredential(password) + '@' + (own ? site.mid(separator + 3) : site);
+}
+
+void frminput::askagain(const QString& address)
+{
+    const SiteAddress parts = splitaddress(address);
+    Text1->setText(parts.user);
+    Text2->clear();
+    // Plain FTP needs no prefix here; the others keep theirs.
+    const bool ftp = parts.scheme.compare(QLatin1String("ftp"), Qt::CaseInsensitive) == 0;
+    Text3->setText(ftp || parts.scheme.isEmpty() ? parts.site : parts.scheme + QStringLiteral("://") + parts.site);
+    Text2->setFocus();
 }
 
 void frminput::Command1_click()

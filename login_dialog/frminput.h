@@ -26,8 +26,13 @@ public:
     frminput(const LoginTarget& target, DesktopServices& services);
 
     // "ftp://" + user ID + ":" + password + "@" + site. Characters that would end the user
-    // ID or the password early are percent-encoded; the site goes in as typed.
+    // ID or the password early are percent-encoded; the site goes in as typed. A site typed
+    // with its own "ftp://", "ftps://" or "sftp://" keeps it, and the credentials follow it.
     static QString composeaddress(const QString& userid, const QString& password, const QString& site);
+
+    // Asks again for the password of `address`, which its site refused: the user ID and the
+    // site as the address has them, the password box empty and focused.
+    void askagain(const QString& address);
 
     // The controls, in tab order.
     QLineEdit* Text1; // user ID

@@ -8,7 +8,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace
 {
@@ -16,12 +22,30 @@ namespace
 // A new book may come to hold passwords: only its owner reads it.
 constexpr QFileDevice::Permissions owneronly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
+// What is at `path`, telling a place that holds nothing from one that cannot be looked at
+// (`none`), which Qt's exists() does not.
+std::filesystem::file_type kind(const QString& path)
+{
+    std::error_code error;
+    return std::filesystem::status(std::filesystem::path(path.toStdU16String()), error).type();
+}
+
 // Opening a FIFO waits for a writer, a device may never end, and a save would put a regular
 // file in the place of either: only regular files are read or replaced.
-bool irregular(const QString& path)
+bool irregular(std::filesystem::file_type type)
 {
-    const QFileInfo info(path);
-    return info.exists() && !info.isFile();
+    using enum std::filesystem::file_type;
+    return type != regular && type != not_found && type != none;
+}
+
+// A book's owner goes on seeing it whatever its mode, and is told what stands in its way.
+bool ownedbyuser(const QFileInfo& info)
+{
+#ifdef Q_OS_UNIX
+    return info.ownerId() == ::geteuid();
+#else
+    return info.isWritable(); // no owner ids: a book this user may change counts as theirs
+#endif
 }
 
 const QString unreadable = QStringLiteral("the address book there could not be read, and saving would replace it");
@@ -35,30 +59,45 @@ BookFile::BookFile(QString path)
 {
 }
 
+bool BookFile::installed(const QString& appdir)
+{
+#ifdef QUAYLINK_MENUENTRY
+    return QFileInfo::exists(appdir + QStringLiteral("/" QUAYLINK_MENUENTRY));
+#else
+    Q_UNUSED(appdir);
+    return false;
+#endif
+}
+
 QString BookFile::locate(const QString& appdir)
 {
     const QString beside = appdir + QStringLiteral("/ftpurl.txt");
-    if (QFileInfo::exists(beside) || QFileInfo(appdir).isWritable())
+    const QFileInfo book(beside);
+    const bool here = installed(appdir);
+    // An installed program writes nothing under its prefix, whoever runs it.
+    if (book.exists() ? ownedbyuser(book) || (book.isReadable() && book.isWritable())
+                      : !here && QFileInfo(appdir).isWritable())
         return beside;
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (own.isEmpty() || !QDir().mkpath(own))
-        return beside;
+    if (own.isEmpty())
+        return here ? QString() : beside;
+    // A folder that cannot be made shows as a book that cannot be made.
+    QDir().mkpath(own);
     return own + QStringLiteral("/ftpurl.txt");
 }
 
 QList<addressbook::Entry> BookFile::load(bool* missing)
 {
+    const std::filesystem::file_type type = kind(m_path);
+    m_unread = irregular(type) ? notregular : QString();
+    if (missing)
+        *missing = type == std::filesystem::file_type::not_found;
+    if (type == std::filesystem::file_type::not_found || !m_unread.isEmpty())
+        return {};
     QFile file(m_path);
-    const bool regular = !irregular(m_path);
-    m_unread = regular ? QString() : notregular;
-    if (missing)
-        *missing = false;
-    if (regular && file.open(QIODevice::ReadOnly))
+    if (file.open(QIODevice::ReadOnly))
         return addressbook::readentries(file.readAll());
-    if (regular && (file.exists() || file.error() != QFileDevice::OpenError))
-        m_unread = unreadable;
-    if (missing)
-        *missing = m_unread.isEmpty();
+    m_unread = unreadable;
     return {};
 }
 
@@ -72,7 +111,7 @@ QString BookFile::save(const QList<addressbook::Entry>& entries) const
 {
     if (!m_unread.isEmpty())
         return m_unread;
-    if (irregular(m_path))
+    if (irregular(kind(m_path)))
         return notregular;
     QFile current(m_path);
     if (current.exists() && !current.open(QIODevice::ReadOnly))

@@ -75,6 +75,11 @@ frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir, const
     for (QWidget* control : findChildren<QWidget*>())
         control->setAcceptDrops(false);
     setAcceptDrops(true);
+    // A site that refused the user ID and password of an address asks for them again.
+    m_services.loginrefused = [bar = QPointer<frmquaylink>(this)](const QString& address) {
+        if (bar)
+            bar->showlogin(address);
+    };
     // Qt closes no window when the session ends; logging off closes the bar as its close box does.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &frmquaylink::commitdata);
 }
@@ -173,14 +178,14 @@ void frmquaylink::createcontrols()
     cmdinfo->setAccessibleName(QStringLiteral("Help"));
     cmdtextbox->setAccessibleName(shownotes);
     combourl->setAccessibleName(QStringLiteral("Address"));
+    keepaccessiblename(*combourl);
     combourl->lineEdit()->setAccessibleName(QStringLiteral("Address"));
     combourl->view()->setAccessibleName(QStringLiteral("Address book"));
     Text1->setAccessibleName(QStringLiteral("Notes"));
     WebBrowser1->setAccessibleName(QStringLiteral("Browser pane"));
-    setaccessiblerole(*WebBrowser1, QAccessible::Pane);
-    // The notes box lies below the window's edge until the notes are shown: typing into it
-    // then would go where nobody sees it.
-    Text1->setFocusPolicy(Qt::NoFocus);
+    // The notes box lies below the window's edge until the notes are shown: hidden, it takes
+    // no typing that nobody would see, and a screen reader does not count it as on screen.
+    Text1->hide();
     // The wheel picks an entry only in the box that holds the focus, and gives no focus.
     combourl->setFocusPolicy(Qt::StrongFocus);
 
@@ -299,16 +304,25 @@ void frmquaylink::openaddress(const QString& adpage)
 void frmquaylink::cmdftp_click()
 {
     if (combourl->currentText().isEmpty()) {
-        if (!m_frminput)
-            m_frminput = new frminput({ [this](const QString& address) { setaddress(address); },
-                                        [this] { return combourl->currentText(); }, *WebBrowser1, m_appdir },
-                                      m_services);
-        m_frminput->show();
-        m_frminput->raise();
-        m_frminput->activateWindow();
+        showlogin({});
         return;
     }
     openaddress(webaddresses::placeholderad);
+}
+
+// The login dialog, made on first use; asking again for the password of the address a site
+// `refused`, when there is one.
+void frmquaylink::showlogin(const QString& refused)
+{
+    if (!m_frminput)
+        m_frminput = new frminput({ [this](const QString& address) { setaddress(address); },
+                                    [this] { return combourl->currentText(); }, *WebBrowser1, m_appdir },
+                                  m_services);
+    if (!refused.isEmpty())
+        m_frminput->askagain(refused);
+    m_frminput->show();
+    m_frminput->raise();
+    m_frminput->activateWindow();
 }
 
 void frmquaylink::combourl_click()
@@ -355,14 +369,14 @@ void frmquaylink::cmdtextbox_click()
         setouterheight(expandedheight);
         cmdtextbox->setText(QStringLiteral("^"));
         cmdtextbox->setAccessibleName(hidenotes);
-        Text1->setFocusPolicy(Qt::StrongFocus);
+        Text1->show();
     } else {
         setouterheight(collapsedheight);
         cmdtextbox->setText(notescaption);
         cmdtextbox->setAccessibleName(shownotes);
         if (Text1->hasFocus())
             cmdtextbox->setFocus();
-        Text1->setFocusPolicy(Qt::NoFocus);
+        Text1->hide();
     }
 }
 

@@ -104,6 +104,7 @@ private:
     void setouterheight(int twips);
     void afterbookchange(const QString& error, const QString& typed);
     void openaddress(const QString& adpage);
+    void showlogin(const QString& refused);
 
     DesktopServices& m_services;
     const QString m_appdir;

@@ -27,11 +27,13 @@ handler for it, or in the file manager, which shows the site as a folder.")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.tarnholt.example/")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The libraries the program and the pane's plugin link, as dpkg-shlibdeps finds them; the
-# desktop's handler lookup and the fonts the layout names come on top.
+# The libraries the program and the pane's plugin link, as dpkg-shlibdeps finds them; on top,
+# the desktop's handler lookup and GIO, which the log-in to FTP sites loads only when it first
+# runs, at the oldest version that has every function it calls. GVfs serves those sites to GIO
+# and the file manager; the layout names Liberation Sans.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, libglib2.0-0 (>= 2.37)")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gvfs-backends, fonts-liberation")
 # Installed under the real prefix, whatever the build's own, into a staging folder, so that the
 # menu entry names /usr/bin.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

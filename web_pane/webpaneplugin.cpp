@@ -35,6 +35,10 @@ QWidget* WebPanePlugin::createview(QWidget* parent)
 {
     if (!enginecanstart())
         return nullptr;
+    // On Linux the engine gives screen readers the page only when this is set, which it reads once
+    // as it starts; it then builds the page's tree only while the desktop's accessibility is on.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     auto* view = new QWebEngineView(parent);
     // A page that cannot load (no network, no such host) leaves the pane blank, as it is
     // before any page, rather than showing the engine's error page across the bar. Only the
