@@ -116,9 +116,8 @@ private slots:
     void schemes()
     {
         Seen seen;
-        QCOMPARE(upload({ m_dir.path() }, "http://127.0.0.1/", seen), nullptr);
-        QCOMPARE(upload({ m_dir.path() }, "", seen), nullptr);
-        QCOMPARE(upload({ m_dir.path() }, "file:///tmp/", seen), nullptr);
+        for (const QString address : { "http://127.0.0.1/", "", "file:///tmp/" })
+            QVERIFY2(!upload({ m_dir.path() }, address, seen), qPrintable(address));
     }
 
     void arrive_data()
@@ -162,12 +161,12 @@ private slots:
     {
         QTest::addColumn<bool>("replace");
         QTest::addColumn<bool>("forall");
-        QTest::newRow("skip") << false << false;
-        QTest::newRow("replace") << true << false;
+        QTest::newRow("skip, then replace") << false << false;
         QTest::newRow("skip for all") << false << true;
         QTest::newRow("replace for all") << true << true;
     }
-    // Two names already there: nothing is written until the answer, which `forall` gives both.
+    // Two names already there: nothing is written until the answer, which `forall` gives both;
+    // else the second is answered the other way.
     void exists()
     {
         QFETCH(bool, replace);
@@ -184,13 +183,15 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(seen.exists.size(), 2, 60000);
             QCOMPARE(bytes(served(address, "b.txt")), "new b");
             QCOMPARE(bytes(served(address, "c.txt")), "old c");
-            up->answer(replace, false);
+            up->answer(!replace, false);
         }
         waitend(seen);
         QCOMPARE(seen.exists, (forall ? QStringList { "a.txt" } : QStringList { "a.txt", "c.txt" }));
-        QCOMPARE(seen.uploaded, replace ? 3 : 1);
+        QCOMPARE(seen.uploaded, replace ? 3 : forall ? 1 : 2);
         QCOMPARE(bytes(served(address, "a.txt")) + bytes(served(address, "c.txt")),
-                 replace ? "new anew c" : "old aold c");
+                 replace      ? "new anew c"
+                     : forall ? "old aold c"
+                              : "old anew c");
     }
 
     void stop_data() { arrive_data(); }
