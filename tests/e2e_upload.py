@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 # Files dragged from a GTK 4 program onto the real bar, on a private X display under openbox,
 # with xdotool moving the pointer as a hand does. One mode a run: MODE BUILD-FOLDER.
-#   upload   with an empty and with an http:// address box the bar refuses the drag and the
-#            box keeps its text; with an ftp:// address of a local server with one user, slowed,
+#   upload   with an ftp:// address of a local server with one user, slowed,
 #            a file dropped on the page "Go" shows, two files (one named with "é" and a space)
 #            dropped on "Upload Files" and a folder with a subfolder dropped on the address box
 #            while they go up arrive byte for byte in the address's folder; the box keeps its text; the end is said once per drop by
@@ -100,26 +99,14 @@ def upload(args, session):
     _, bar = session.startbar(appdir + "/quaylink", QTWEBENGINE_DISABLE_SANDBOX="1")
     x, y = session.origin(bar)
     at = lambda place: (x + place[0], y + place[1])
-    save = lambda: session.run("xdotool", "mousemove", *map(str, at(SAVEURL)), "click", "1")  # what the box holds
-
-    def typed(text):  # into the address box, clicked into, in place of what it held
-        session.run("xdotool", "mousemove", *map(str, at(ADDRESSBOX)), "click", "1")
-        waitfor("the bar to take the keys", lambda: session.run("xdotool", "getactivewindow") == str(bar))
-        session.keys("ctrl+a", "BackSpace")
-        session.type(text)
-
-    # Refused: nothing in the box, then a web address. Nothing goes up, nothing is typed.
-    for text in ("", "http://127.0.0.1/"):
-        typed(text)
-        for place in (UPLOADBUTTON, ADDRESSBOX):
-            assert drag(session, 0, at(place)) == "none", f"the bar took a drop with {text!r} in the box"
-        save()
-    book = appdir + "/ftpurl.txt"
-    waitfor("the box's text saved", lambda: open(book, "rb").read() == b"http://127.0.0.1/\r\n")
+    # The address typed into the box, clicked into. (A drop the bar refuses is the unit test's: the
+    # same files and their paths as text, sent to the control under the point.)
+    session.run("xdotool", "mousemove", *map(str, at(ADDRESSBOX)), "click", "1")
+    waitfor("the bar to take the keys", lambda: session.run("xdotool", "getactivewindow") == str(bar))
+    session.type(address)
 
     # Taken: a file onto the page "Go" shows (its window of its own inside the bar), the files onto
     # "Upload Files", then, queued behind them, the folder onto the address box.
-    typed(address)
     registerhandler(session)  # which "Go" hands the address to, rather than a file manager
     session.keys("Tab", "Return")
     waitfor("the page's window", lambda: "1 child" in session.run("xwininfo", "-children", "-id", str(bar)))
@@ -133,8 +120,9 @@ def upload(args, session):
         assert open(f"{site}/up/{name}", "rb").read() == data == open(f"{local}/{name}", "rb").read(), name
 
     # The box kept its text: saved, it is the address as typed.
-    save()
-    waitfor("the address saved", lambda: open(book, "rb").read() == f"http://127.0.0.1/\r\n{address}\r\n".encode())
+    session.run("xdotool", "mousemove", *map(str, at(SAVEURL)), "click", "1")
+    book = appdir + "/ftpurl.txt"
+    waitfor("the address saved", lambda: open(book, "rb").read() == f"{address}\r\n".encode())
     signals = re.findall(r"^launcher (.*)$", open(heard).read(), re.M)  # up to full, then cleared
     assert "application://quaylink.desktop True 1.0" in signals and signals[-1].endswith(" False "), signals
 

@@ -343,8 +343,7 @@ private slots:
             { "ftp://h/", "cmdopen", "http://h/x", false }, // not all of them files here
             { "ftp://u:p@h/d/", "combourl", "/tmp/dir", true },
             { "SFTP://h", "Text1", "/tmp/dir", true },
-            { "ftps://h/", "WebBrowser1", "/tmp/dir", true },
-            { "ftp://h/", "cmdopen", "/tmp/dir", true },
+            { "ftps://h/", "WebBrowser1", "/tmp/dir", true }, // on Upload Files: the upload tests' drops
         };
         for (const auto& [address, name, second, taken] : rows) {
             bar.setaddress(address);
