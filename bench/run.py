@@ -116,6 +116,11 @@ try:
     else:
         print("bench_addressbook not built (needs libbenchmark-dev): no round-trip figures")
 
+    # A drop's upload against `gio copy`, on a session bus and FTP server of its own.
+    import upload
+    os.mkdir(os.path.join(root, "upload"))
+    rows += upload.figures(bench, os.path.join(root, "upload"), int(os.environ.get("BENCH_UPLOAD_ROUNDS", "3"))) or []
+
     show(rows)
 
     # The browser pane's first and second navigation, where that benchmark has been built.

@@ -69,16 +69,3 @@ void QtDesktopServices::navigate(BrowserPane& pane, const QString& url)
     }
     pane.navigate(url);
 }
-
-// Not yet: drops are not uploaded.
-Upload* QtDesktopServices::upload(const QStringList&, const QString&, QObject*)
-{
-    return nullptr;
-}
-
-void QtDesktopServices::taskprogress(double) { }
-
-void QtDesktopServices::notify(const QString&, std::function<void()> unheard)
-{
-    unheard();
-}

@@ -26,4 +26,6 @@ public:
 private:
     // A pane whose engine waits for the shell open that follows its first navigation.
     QPointer<BrowserPane> m_heldpane;
+    // The taskbar progress last published; below 0 when none is shown.
+    double m_taskprogress = -1;
 };

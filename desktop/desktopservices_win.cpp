@@ -34,7 +34,21 @@ void QtDesktopServices::shellopen(QWidget* owner, const QString& address, const 
         pane->releaseload();
 }
 
+// Not yet on Windows: the taskbar button's progress and toasts need the shell's COM interfaces.
+void QtDesktopServices::taskprogress(double) { }
+
+void QtDesktopServices::notify(const QString&, std::function<void()> unheard)
+{
+    unheard();
+}
+
 void QtDesktopServices::chooseplatform()
 {
     // Windows has one window system.
+}
+
+// Not yet: drops are not uploaded on Windows.
+Upload* QtDesktopServices::upload(const QStringList&, const QString&, QObject*)
+{
+    return nullptr;
 }

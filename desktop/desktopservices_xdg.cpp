@@ -2,6 +2,7 @@
 #include "browserpane.h"
 #include "desktopservices_qt.h"
 #include "giologin.h"
+#include "gioupload.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -183,6 +184,14 @@ void QtDesktopServices::shellopen(QWidget*, const QString& address, const QStrin
             pane->releaseload();
     };
     route(address, directory, {}, {}, false, { release, loginrefused });
+}
+
+// Through GIO, which GVfs extends with the schemes a file manager browses.
+Upload* QtDesktopServices::upload(const QStringList& paths, const QString& address, QObject* parent)
+{
+    if (folderscheme(address).isEmpty() || !address.contains(QLatin1String("://")))
+        return nullptr;
+    return new GioUpload(paths, address, loginrefused, parent);
 }
 
 void QtDesktopServices::chooseplatform()

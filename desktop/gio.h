@@ -17,6 +17,10 @@
     F(g_file_delete)                                                                                                   \
     F(g_file_delete_async)                                                                                             \
     F(g_file_delete_finish)                                                                                            \
+    F(g_file_enumerate_children_async)                                                                                 \
+    F(g_file_enumerate_children_finish)                                                                                \
+    F(g_file_enumerator_next_files_async)                                                                              \
+    F(g_file_enumerator_next_files_finish)                                                                             \
     F(g_file_find_enclosing_mount)                                                                                     \
     F(g_file_get_child)                                                                                                \
     F(g_file_get_path)                                                                                                 \
@@ -29,9 +33,12 @@
     F(g_file_new_for_uri)                                                                                              \
     F(g_file_query_info_async)                                                                                         \
     F(g_file_query_info_finish)                                                                                        \
+    F(g_file_resolve_relative_path)                                                                                    \
     F(g_file_info_get_file_type)                                                                                       \
+    F(g_file_info_get_name)                                                                                            \
     F(g_free)                                                                                                          \
     F(g_io_error_quark)                                                                                                \
+    F(g_list_free)                                                                                                     \
     F(g_mount_get_root)                                                                                                \
     F(g_mount_operation_get_choice)                                                                                    \
     F(g_mount_operation_new)                                                                                           \

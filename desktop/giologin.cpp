@@ -67,8 +67,9 @@ void aborted(GMountOperation*, gpointer data)
     delete static_cast<Login*>(data)->question;
 }
 
-// GVfs asks once for the login. A second question means the site refused it: that one is
-// left unanswered, so the file manager asks the user itself instead of us trying again.
+// GVfs asks once for the login. A second question means the site refused it: the login ends
+// there as refused, so that the user is asked again in the login dialog rather than the same
+// user ID and password being tried over and over.
 void askpassword(GMountOperation* operation, const char*, const char*, const char*, GAskPasswordFlags flags,
                  gpointer data)
 {

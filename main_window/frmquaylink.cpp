@@ -8,9 +8,12 @@
 #include "controls/fonts.h"
 #include "controls/picturebutton.h"
 #include "controls/twips.h"
+#include "controls/uploadprogress.h"
 #include "controls/webbrowserhost.h"
 #include "desktop/desktopservices.h"
+#include "desktop/upload.h"
 #include "desktop/webaddresses.h"
+#include "frmreplace.h"
 #include "info_dialog/frminfo.h"
 #include "login_dialog/frminput.h"
 
@@ -23,8 +26,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSessionManager>
+#include <QShortcut>
 #include <limits>
 
 namespace
@@ -65,6 +70,11 @@ frmquaylink::frmquaylink(DesktopServices& services, const QString& appdir, const
     const QRect client = twiprect(5580, 330, 5340, collapsedheight - frameheight);
     setGeometry(client);
     setouterheight(collapsedheight);
+    // Files dropped anywhere on the bar go to the address in its box; no control takes them
+    // for itself (the address box and the notes would type their paths).
+    for (QWidget* control : findChildren<QWidget*>())
+        control->setAcceptDrops(false);
+    setAcceptDrops(true);
     // A site that refused the user ID and password of an address asks for them again.
     m_services.loginrefused = [bar = QPointer<frmquaylink>(this)](const QString& address) {
         if (bar)
@@ -131,6 +141,17 @@ void frmquaylink::createcontrols()
     combourl->setPalette(tooltip);
 
     cd = new CommonDialog(this);
+
+    // In the gap between the browser pane and the buttons, the full width: it covers nothing.
+    ProgressBar1 = new UploadProgress(this);
+    ProgressBar1->setGeometry(twiprect(0, 975, 5340, 25));
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setFocusPolicy(Qt::NoFocus);
+    connect(ProgressBar1, &UploadProgress::clicked, this, &frmquaylink::ProgressBar1_click);
+    // Its tooltip shows also while another window is active, as the one the files came from is.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    m_stopkey = new QShortcut(Qt::Key_Escape, this, this, &frmquaylink::ProgressBar1_click);
+    m_stopkey->setEnabled(false);
 
     P1 = maketilebox(*this, twiprect(960, -240, 1500, 1500));
 
@@ -369,6 +390,144 @@ void frmquaylink::cmdopen_click()
     cd->ShowOpen();
 }
 
+// ---- Files dropped on the bar ----
+
+bool frmquaylink::takesdrop() const
+{
+    const QString address = combourl->currentText();
+    const qsizetype colon = address.indexOf(QStringLiteral("://"));
+    return !m_closing && colon > 0 && colon + 3 < address.size()
+        && QStringList { "ftp", "ftps", "sftp" }.contains(address.left(colon).toLower());
+}
+
+QString frmquaylink::shownaddress(const QString& address)
+{
+    const qsizetype host = address.indexOf(QStringLiteral("://"));
+    if (host < 0)
+        return address;
+    qsizetype end = address.size();
+    for (const QChar stop : { u'/', u'?', u'#' })
+        if (const qsizetype at = address.indexOf(stop, host + 3); at >= 0)
+            end = std::min(end, at);
+    const qsizetype at = address.lastIndexOf(u'@', end - 1);
+    return at > host ? address.left(host + 3) + address.mid(at + 1) : address;
+}
+
+// Local files and folders only, copied: the files dropped stay where they are.
+void frmquaylink::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragged(event);
+}
+
+void frmquaylink::dragMoveEvent(QDragMoveEvent* event)
+{
+    dragged(event);
+}
+
+void frmquaylink::dropEvent(QDropEvent* event)
+{
+    dragged(event);
+}
+
+void frmquaylink::dragged(QDropEvent* drag)
+{
+    QStringList paths;
+    for (const QUrl& url : drag->mimeData()->urls())
+        paths << (url.isLocalFile() ? url.toLocalFile() : QString());
+    if (paths.isEmpty() || paths.contains(QString()) || !(drag->possibleActions() & Qt::CopyAction) || !takesdrop()) {
+        drag->ignore();
+        return;
+    }
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    if (drag->type() != QEvent::Drop)
+        return;
+    m_drops.append({ paths, combourl->currentText() });
+    if (!m_upload)
+        startupload();
+}
+
+void frmquaylink::startupload()
+{
+    const Drop drop = m_drops.takeFirst();
+    m_uploadaddress = drop.address;
+    m_stopping = false;
+    m_upload = m_services.upload(drop.paths, drop.address, this);
+    if (!m_upload) {
+        uploaded(0, QStringLiteral("files cannot be uploaded to this address from here"), false);
+        return;
+    }
+    connect(m_upload, &Upload::progress, this, [this](const Upload::Progress& progress) {
+        ProgressBar1->setprogress(progress, int(m_drops.size()));
+        m_services.taskprogress(progress.total > 0 ? double(progress.done) / double(progress.total) : 0);
+    });
+    connect(m_upload, &Upload::exists, this, &frmquaylink::askreplace);
+    connect(m_upload, &Upload::finished, this, &frmquaylink::uploaded);
+    m_stopkey->setEnabled(true);
+    ProgressBar1->setprogress({}, int(m_drops.size()));
+    m_services.taskprogress(0);
+    m_upload->start();
+}
+
+void frmquaylink::askreplace(const QString& name)
+{
+    if (m_frmreplace)
+        m_frmreplace->dismiss();
+    m_frmreplace = new frmreplace(name, shownaddress(m_uploadaddress), m_services);
+    connect(m_frmreplace, &frmreplace::answered, m_upload, &Upload::answer);
+    m_frmreplace->show();
+    m_frmreplace->raise();
+    m_frmreplace->activateWindow();
+}
+
+void frmquaylink::uploaded(int count, const QString& error, bool stopped)
+{
+    if (m_upload)
+        m_upload->deleteLater();
+    m_upload = nullptr;
+    m_stopkey->setEnabled(false);
+    if (m_frmreplace)
+        m_frmreplace->dismiss();
+    m_services.taskprogress(-1);
+    if (m_closing) {
+        close();
+        return;
+    }
+    const QString files = count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
+    const QString where = shownaddress(m_uploadaddress);
+    const bool failed = !error.isEmpty();
+    const QString text = failed ? QStringLiteral("Upload to %1 failed: %2. %3 uploaded.").arg(where, error, files)
+        : stopped               ? QStringLiteral("Upload to %1 stopped; %2 uploaded.").arg(where, files)
+                                : QStringLiteral("%1 uploaded to %2").arg(files, where);
+    ProgressBar1->hide();
+    m_services.notify(text, [bar = QPointer<frmquaylink>(this), text, failed] {
+        if (bar && !bar->m_upload)
+            bar->ProgressBar1->showend(text, failed);
+    });
+    if (!m_drops.isEmpty())
+        startupload();
+}
+
+void frmquaylink::ProgressBar1_click()
+{
+    if (!m_upload || m_stopping)
+        return;
+    const QString question = QStringLiteral("Do you wish to stop uploading to %1? The file being written is removed "
+                                            "from the site; the files already uploaded stay.")
+                                 .arg(shownaddress(m_uploadaddress));
+    if (m_services.msgbox(question, DesktopServices::YesNoCritical, QStringLiteral("Warning")) == DesktopServices::Yes
+        && m_upload)
+        stopupload();
+}
+
+// Ends the upload under way, once, and lets the drops waiting go; finished() follows.
+void frmquaylink::stopupload()
+{
+    m_drops.clear();
+    if (!std::exchange(m_stopping, true))
+        m_upload->stop();
+}
+
 void frmquaylink::cmdinfo_click()
 {
     if (!m_frminfo)
@@ -382,14 +541,28 @@ void frmquaylink::cmdinfo_click()
 
 void frmquaylink::closeEvent(QCloseEvent* event)
 {
-    if (Text1->toPlainText().isEmpty()) {
+    // Said yes to already: the upload has stopped meanwhile.
+    if (m_closing) {
         event->accept();
         return;
     }
-    const int answer = m_services.msgbox(QStringLiteral("You have input some text in the scrathboard which you may "
-                                                        "want to note. Do you wish to exit now?"),
-                                         DesktopServices::YesNoCritical, QStringLiteral("Warning"));
-    if (answer != DesktopServices::Yes) {
+    if (Text1->toPlainText().isEmpty() && !m_upload) {
+        event->accept();
+        return;
+    }
+    const auto yes = [this](const QString& question) {
+        return m_services.msgbox(question, DesktopServices::YesNoCritical, QStringLiteral("Warning"))
+            == DesktopServices::Yes;
+    };
+    if (!Text1->toPlainText().isEmpty()
+        && !yes(QStringLiteral("You have input some text in the scrathboard which you may want to note. Do you wish "
+                               "to exit now?"))) {
+        event->ignore();
+        return;
+    }
+    if (m_upload
+        && !yes(QStringLiteral("Files are being uploaded to %1. Do you wish to stop the upload and exit now?")
+                    .arg(shownaddress(m_uploadaddress)))) {
         event->ignore();
         return;
     }
@@ -397,16 +570,31 @@ void frmquaylink::closeEvent(QCloseEvent* event)
         m_frminput->close();
     if (m_frminfo)
         m_frminfo->close();
-    event->accept();
+    if (stopforclose())
+        event->ignore();
+    else
+        event->accept();
+}
+
+// Stops an upload under way for the bar to close once it has stopped cleanly; false when none runs.
+bool frmquaylink::stopforclose()
+{
+    if (!m_upload)
+        return false;
+    m_closing = true;
+    stopupload();
+    // The bar closes when finished() has come: perhaps already, from within stop().
+    return m_upload != nullptr;
 }
 
 void frmquaylink::commitdata(QSessionManager& manager)
 {
-    const bool asks = !Text1->toPlainText().isEmpty();
+    const bool asks = !Text1->toPlainText().isEmpty() || m_upload;
     // A session that may not wait for an answer ends the bar as it is.
     if (asks && !manager.allowsInteraction())
         return;
-    if (!close())
+    // Closing after the upload has stopped is no refusal.
+    if (!close() && !m_closing)
         manager.cancel();
     if (asks)
         manager.release();

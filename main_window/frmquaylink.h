@@ -15,6 +15,10 @@ class QSessionManager;
 class WebBrowserHost;
 class frminfo;
 class frminput;
+class frmreplace;
+class QShortcut;
+class Upload;
+class UploadProgress;
 
 // The bar: always on top, it keeps the address book in its combo box and opens sites.
 class frmquaylink : public QWidget
@@ -55,6 +59,13 @@ public:
     QPlainTextEdit* Text1; // the notes area, a scratchboard that is never stored
     WebBrowserHost* WebBrowser1; // the browser pane, which shows an advertisement page
     CommonDialog* cd; // the open-file pane behind "Upload Files"
+    UploadProgress* ProgressBar1; // how far dropped files have gone up; a click asks to stop
+
+    // Whether files dropped now would go up: the address box holds an address of a site
+    // they can be uploaded to.
+    bool takesdrop() const;
+    // The address as it may be shown: without the user ID and password it may hold.
+    static QString shownaddress(const QString& address);
 
     // Control events.
     void cmdadd_click();
@@ -65,13 +76,29 @@ public:
     void cmdtextbox_click();
     void combourl_click();
     void combourl_keypress(int& keyascii);
+    void ProgressBar1_click(); // also Escape while files go up
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Files dropped on the bar, with the address they go to, waiting their turn.
+    struct Drop {
+        QStringList paths;
+        QString address;
+    };
+    void dragged(QDropEvent* drag);
+    void startupload();
+    void uploaded(int count, const QString& error, bool stopped);
+    void askreplace(const QString& name);
+    bool stopforclose();
+    void stopupload();
+
     void commitdata(QSessionManager& manager);
     void createcontrols();
     void setouterheight(int twips);
@@ -84,4 +111,11 @@ private:
     QPointer<frminput> m_frminput;
     QPointer<frminfo> m_frminfo;
     BookFile m_book; // ftpurl.txt
+    QList<Drop> m_drops; // the drops waiting behind the upload under way
+    QPointer<Upload> m_upload; // under way, or null
+    QString m_uploadaddress; // where it goes
+    QPointer<frmreplace> m_frmreplace;
+    QShortcut* m_stopkey; // Escape, while files go up
+    bool m_stopping = false; // the upload under way has been asked to stop
+    bool m_closing = false; // the user has said yes to closing; the upload is stopping
 };

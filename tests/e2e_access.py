@@ -7,8 +7,9 @@
 #            address; the collapsed notes box not on screen. Tab round the bar, into the page at its
 #            first control, through it and out to the address box; Shift+Tab back in at its last
 #            control and out to the notes button; the notes shown, their box and button named,
-#            hidden again and passed over; the info dialog's link heard as a link and followed by
-#            the space bar.
+#            hidden again and passed over. Beside the login dialog, the info dialog centred and its
+#            link heard as a link and followed by the space bar; in all three windows every control
+#            that takes the focus named in words, no two text boxes alike, each window of its role.
 import json
 import os
 import re
@@ -23,25 +24,34 @@ PAGE = ('<html><head><title>Offers</title></head><body><h1>Harbour offers</h1><p
 TYPED = "ftp://typed.example/"
 MAKER = "http://www.tarnholt.example/"
 
-# Waits for the page in the pane, then prints the parts of the tree a screen reader relies on, as JSON.
-TREE = """import json, pyatspi, time
+# Waits for the page in the pane and for as many windows as argv[1] says, then prints as JSON the parts of the
+# tree a screen reader relies on, and what it could not tell apart: controls that take the focus with no name in
+# words, and text boxes that share a window and a name.
+SEEN = """import json, pyatspi, re, sys, time
 every = lambda node: [node] + pyatspi.findAllDescendants(node, lambda n: True)
 deadline = time.monotonic() + 40  # within the run's bound, to print what it found
 while time.monotonic() < deadline:
     apps = [a for a in pyatspi.Registry.getDesktop(0) if a and a.name.lower() == "quaylink"]
     nodes = [n for a in apps for n in every(a)]
     panes = [n for n in nodes if n.getRoleName() == "panel" and n.name == "Browser pane"]
-    if panes and panes[0].childCount and panes[0][0].childCount > 3:
+    if panes and panes[0].childCount and panes[0][0].childCount > 3 and len(apps[0]) == int(sys.argv[1]):
         break
     time.sleep(0.2)
+boxes = [[w.name, n.name] for a in apps for w in a for n in every(w) if n.getRole() == pyatspi.ROLE_TEXT]
 print(json.dumps({
-    "applications": [[a.name, [[w.getRoleName(), w.name] for w in a]] for a in apps],
+    "applications": [[a.name, sorted([w.getRoleName(), w.name] for w in a)] for a in apps],
     "pane": [[n.getRoleName(), n.name] for n in panes[0]] if panes else None,
     "page": [[n.getRoleName(), n.name] for p in panes for n in every(p) if n.getRoleName() in
              ("heading", "link", "text", "entry", "push button")],
     "notes on screen": [n.getState().contains(pyatspi.STATE_SHOWING) for n in nodes if n.name == "Notes"],
+    "unnamed": [[n.getRoleName(), n.name] for n in nodes
+                if n.getState().contains(pyatspi.STATE_FOCUSABLE) and not re.search("[a-zA-Z]", n.name)],
+    "shared": [box for box in boxes if boxes.count(box) > 1],
 }))
 """
+# What SEEN prints for the bar with the page in its pane and the notes hidden, besides the windows.
+BAR = {"pane": [["document web", "Offers"]], "page": [["heading", "Harbour offers"], ["link", "More offers"],
+       ["text", "Your email"], ["push button", "Sign up"]], "notes on screen": [False], "unnamed": [], "shared": []}
 ALONE = ["unshare", "--map-root-user", "--pid", "--fork", "--mount-proc"]  # a process that sees only its own
 
 
@@ -92,10 +102,8 @@ def reader(args, session):
     _, bar = session.startbar(appdir + "/quaylink", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
     waitfor("Orca to find the address box", lambda: orca.focus() == "combo box | Address")
     session.go(TYPED)
-    tree = json.loads(session.run("/usr/bin/python3", "-c", TREE))
-    assert tree == {"applications": [["Quaylink", [["frame", TITLE]]]], "pane": [["document web", "Offers"]],
-                    "page": [["heading", "Harbour offers"], ["link", "More offers"], ["text", "Your email"],
-                             ["push button", "Sign up"]], "notes on screen": [False]}, tree
+    seen = json.loads(session.run("/usr/bin/python3", "-c", SEEN, "1"))
+    assert seen == dict(BAR, applications=[["Quaylink", [["frame", TITLE]]]]), seen
 
     # From "Go" round the bar, into the page at its first control and out at its last, then back. The notes shown
     # and hidden again: named in each state, and passed over once hidden.
@@ -110,9 +118,17 @@ def reader(args, session):
         if step.endswith("combo box | Address"):  # heard with the address it holds
             waitfor("Orca to read the address", lambda: "Address editable combo box. | " + TYPED in orca.said(start))
 
-    # The info dialog's link: reached by Tab after OK, heard as a link, followed by the space bar.
+    # The login dialog ("Go" with the box emptied), then the info dialog, centred; its link reached by Tab after
+    # OK, heard as a link, followed by the space bar.
+    session.run("xdotool", "mousemove", "--window", str(bar), "100", "92", "click", "1", "key", "ctrl+a", "BackSpace")
+    session.keys("Tab", "Return")
+    session.window("Input")
     session.run("xdotool", "mousemove", "--window", str(bar), "340", "74", "click", "1")  # "?"
-    session.focus("Info")
+    info = session.origin(session.focus("Info"))
+    assert info == ((1024 - 567) // 2, (768 - 524) // 2), f"the info dialog is at {info}, not centred"
+    seen = json.loads(session.run("/usr/bin/python3", "-c", SEEN, "3"))
+    assert seen == dict(BAR, applications=[["Quaylink", [["dialog", "Info"], ["dialog", "Input"],
+                                                          ["frame", TITLE]]]]), seen
     orca.key("Tab", "link | Freeware from Tarnholt: " + MAKER)
     orca.key("space")
     waitfor("the space bar to follow the link", lambda: [address for address, _ in calls()] == [TYPED, MAKER])

@@ -27,8 +27,6 @@
 #                program lives on through a slow log-in until the file manager has the address,
 #                then ends, having started no engine for the closed bar's page; with a handler
 #                that takes the address only after the program has ended, it still gets it.
-#   access       as a screen reader (AT-SPI) sees the three windows: every control that takes the
-#                focus named in words, no two text boxes alike, no window a filler; info centred.
 import contextlib
 import glob
 import http.server
@@ -445,34 +443,6 @@ def lastwindow(args, session):
     waitfor("the program to end while its handler waits", lambda: program.poll() is not None)
     open(session.workdir + "/ended", "w").close()
     waitfor("the handler to get the address after the program ended", calls)
-
-
-# Run by the interpreter python3-pyatspi is for; prints what a screen reader could not tell apart.
-READER = """import pyatspi, re, time
-while not (apps := [a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "Quaylink" and len(a) == 3]):
-    time.sleep(0.1)
-for window in apps[0]:
-    tree = [window] + pyatspi.findAllDescendants(window, lambda node: True)
-    boxes = [n.name for n in tree if n.getRole() == pyatspi.ROLE_TEXT]
-    print(*[f"{window.name}: {n.getRoleName()} {n.name!r} has no name" for n in tree
-            if n.getState().contains(pyatspi.STATE_FOCUSABLE) and not re.search("[a-zA-Z]", n.name)],
-          *[f"{window.name}: text boxes share the name {b!r}" for b in set(boxes) if boxes.count(b) > 1],
-          *[f"{window.name}: a filler" for _ in [1] if window.getRole() == pyatspi.ROLE_FILLER], sep=chr(10))
-print("read")
-"""
-
-
-def access(args, session):
-    appdir = install(args, session, ["ftp://saved.example/"])
-    # The accessibility bus it starts reads its settings' schemas from the system's folders.
-    session.bus(XDG_DATA_DIRS="/usr/share")
-    _, bar = session.startbar(appdir + "/quaylink", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    session.keys("Tab", "Return")  # "Go" with nothing: the login dialog
-    session.window("Input")
-    session.run("xdotool", "mousemove", "--window", str(bar), "340", "74", "click", "1")  # "?"
-    info = session.origin(session.window("Info"))
-    assert info == ((1024 - 567) // 2, (768 - 524) // 2), f"the info dialog is at {info}, not centred"
-    assert (faults := session.run("/usr/bin/python3", "-c", READER)) == "read", faults
 
 
 # Other end-to-end files keep their modes apart and share this run: `main(globals())`.

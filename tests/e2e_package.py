@@ -5,8 +5,11 @@
 #   package  the .deb built into a folder of the test's own passes lintian with no warning, and
 #            apt-get, simulating its install, finds every dependency; its contents are what
 #            they must be: every library the program links or loads comes from a package it
-#            depends on, GVfs is recommended, each icon lies in the hicolor folder of its size,
-#            the software centre's entry names the menu entry shipped, and both are valid. Unpacked into a private root and started from its menu entry's Exec
+#            depends on, GVfs is recommended, each icon lies in a hicolor folder for programs'
+#            icons (lintian checks that its size is the folder's), the software centre's entry
+#            names the menu entry shipped and is valid. The menu entry is made from the template
+#            that e2e_desktop.py's pane mode validates and differs from that one only in its Exec
+#            line, checked here whole. Unpacked into a private root and started from that Exec
 #            line, root's run and then an ordinary user's (`nobody`) keep their addresses in
 #            their own data folders: the user sees none of root's, not even those of a book an
 #            older version left beside the program, which stays as it was, and nothing new
@@ -16,7 +19,6 @@ import os
 import pwd
 import re
 import shutil
-import struct
 import subprocess
 import sys
 
@@ -24,7 +26,7 @@ sys.dont_write_bytecode = True  # no cache of e2e_desktop in the sources
 import e2e_desktop  # noqa: E402
 from e2e_desktop import TITLE, skipped, waitfor  # noqa: E402
 
-TOOLS = ("cpack", "dpkg-deb", "dpkg-shlibdeps", "apt-get", "lintian", "appstreamcli", "desktop-file-validate")
+TOOLS = ("cpack", "dpkg-deb", "dpkg-shlibdeps", "apt-get", "lintian", "appstreamcli")
 
 
 def tree(root):  # every path under root, with its mode and size
@@ -64,12 +66,11 @@ def contents(deb, root, entry):
     assert shipped, "no icons"
     for icon in shipped:
         folder, name = os.path.split(icon)
-        png = open(os.path.join(icons, icon), "rb").read(24)
-        width, height = struct.unpack(">II", png[16:24])
-        assert folder in folders and folder == f"{width}x{height}/apps" and name == entry["Icon"] + ".png", \
-            f"icon {icon} is {width}x{height}; the menu entry's icon is {entry['Icon']}"
+        assert folder in folders and folder.endswith("/apps") and name == entry["Icon"] + ".png", \
+            f"icon {icon}; the menu entry's icon is {entry['Icon']}"
     metainfo = [os.path.join(d, n) for d, _, files in os.walk(root + "/usr/share/metainfo") for n in files]
     assert len(metainfo) == 1, f"software centre entries: {metainfo}"
+    subprocess.run(["appstreamcli", "validate", "--no-net", *metainfo], check=True)
     xml = open(metainfo[0]).read()
     launchable = re.search(r'<launchable type="desktop-id">([^<]+)</launchable>', xml)
     assert launchable and os.path.exists(root + "/usr/share/applications/" + launchable[1]), \
@@ -127,9 +128,6 @@ def package(args, session):
     subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
     entry = dict(re.findall(r"^(\w+)=(.*)$", open(root + "/usr/share/applications/quaylink.desktop").read(), re.M))
     assert entry["Exec"] == "quaylink", f"the menu entry runs {entry['Exec']}"
-    subprocess.run(["desktop-file-validate", root + "/usr/share/applications/quaylink.desktop"], check=True)
-    metainfo = [found.path for found in os.scandir(root + "/usr/share/metainfo")]
-    subprocess.run(["appstreamcli", "validate", "--no-net", *metainfo], check=True)
     contents(deb, root, entry)
 
     unpacked = tree(root + "/usr")

@@ -27,8 +27,7 @@ import e2e_desktop  # noqa: E402
 from e2e_desktop import install, skipped, waitfor  # noqa: E402
 
 # Prints what the window titled argv[1] shows, once it shows a text, as one JSON line: its labels'
-# texts, its push buttons' names and middles on the screen from left to right, its text boxes'
-# names and texts, and the focused box's name.
+# texts, and its push buttons' names and middles on the screen from left to right.
 READER = """import json, pyatspi, sys, time
 while not [nodes := pyatspi.findAllDescendants(window, lambda node: True) for app in pyatspi.Registry.getDesktop(0)
            for window in (app or []) if window and window.name == sys.argv[1]]:
@@ -37,9 +36,7 @@ role = lambda kind: [n for n in nodes if n.getRole() == kind]
 middle = lambda box: [box.x + box.width // 2, box.y + box.height // 2]
 print(json.dumps({"labels": [n.name for n in role(pyatspi.ROLE_LABEL) if n.name],
     "buttons": [[n.name, at] for at, n in sorted((middle(n.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)), n)
-                                                 for n in role(pyatspi.ROLE_PUSH_BUTTON))],
-    "boxes": [[n.name, n.queryText().getText(0, -1)] for n in role(pyatspi.ROLE_TEXT)],
-    "focused": [n.name for n in role(pyatspi.ROLE_TEXT) if n.getState().contains(pyatspi.STATE_FOCUSED)]}))
+                                                 for n in role(pyatspi.ROLE_PUSH_BUTTON))]}))
 """
 
 
@@ -63,12 +60,9 @@ class Site:
     def mounted(self):
         return self.host in self.session.run("gio", "mount", "-l")
 
-    def read(self, title):  # what the window titled `title` shows, once it takes the keys
-        self.session.focus(title)
-        return json.loads(self.session.run("/usr/bin/python3", "-c", READER, title))
-
-    def question(self, text, choices):  # the bar's question, whole; the place of each choice
-        seen = self.read("Quaylink")
+    def question(self, text, choices):  # the bar's question, whole, once it takes the keys; the place of each choice
+        self.session.focus("Quaylink")
+        seen = json.loads(self.session.run("/usr/bin/python3", "-c", READER, "Quaylink"))
         assert len(seen["labels"]) == 1 and text.fullmatch(seen["labels"][0]) \
             and [name for name, _ in seen["buttons"]] == choices, f"the question shows {seen!r}"
         return dict(seen["buttons"])
@@ -101,8 +95,6 @@ CERTIFICATE = re.compile(r"Identity Verification Failed\n\n\tThe signing certifi
 
 
 def certificate(args, session):
-    if reason := needs():
-        return skipped(reason)
     site = Site(args, session, "ftps", "me", "pw")
     session.login("me", "pw", f"FTPS://{site.host}/")
     site.question(CERTIFICATE, ["Yes", "No"])
@@ -124,8 +116,6 @@ def hostkey(args, session):
     home = pwd.getpwuid(os.getuid()).pw_dir
     if os.geteuid() != 0 or not os.path.isdir(home + "/.ssh") or "QUAYLINK_UNSHARED" not in os.environ:
         return skipped("needs root, unshare and a folder ~/.ssh to stand in for")
-    if reason := needs():
-        return skipped(reason)
     # ssh skips the host-key check for loopback addresses unless the key goes by another name.
     # It reads its settings from the user database's home, not $HOME: a test's own stands there.
     os.mkdir(session.workdir + "/ssh", 0o700)
@@ -139,8 +129,6 @@ def hostkey(args, session):
 
 
 def refused(args, session):
-    if reason := needs():
-        return skipped(reason)
     user, password = "a@b c", "p :w@1"
     site = Site(args, session, "ftp", user, password)
     # Typed by hand: the user information ends at the last "@", the user ID at the first ":".
@@ -151,9 +139,9 @@ def refused(args, session):
     session.run("xdotool", "mousemove", "--window", str(site.bar), "100", "92", "click", "1", "key", "ctrl+a", "BackSpace")
     session.login(user, "wrong", site.host)  # typed over what the box held
     waitfor("the server to refuse the password", lambda: len(site.logins()) == 2)
-    seen = site.read("Input")  # the dialog's first showing has gone by then: it went with its OK
-    assert seen["boxes"] == [["User ID", user], ["Password", ""], ["FTP Site", site.host]] \
-        and seen["focused"] == ["Password"], f"the login dialog came back as {seen!r}"
+    # Back with the user ID and the site filled and the password empty and focused, or the address opened at
+    # the end would differ. Its first showing has gone by then: it went with its OK.
+    session.focus("Input")
     session.type(password)
     session.keys("Return")
     session.answer()
@@ -165,4 +153,4 @@ if __name__ == "__main__":
     if sys.argv[1] == "hostkey" and os.geteuid() == 0 and shutil.which("unshare") and "QUAYLINK_UNSHARED" not in os.environ:
         os.environ["QUAYLINK_UNSHARED"] = "1"
         os.execvp("unshare", ["unshare", "-m", "--propagation", "private", sys.executable] + sys.argv)
-    sys.exit(e2e_desktop.main(globals()))
+    sys.exit(skipped(reason) if (reason := needs()) else e2e_desktop.main(globals()))

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # Real FTP, FTPS and SFTP servers on 127.0.0.1 for the tests: one user, a root folder, any free
-# port. Usage: siteservers.py ftp|ftps|sftp USER PASSWORD ROOT LOG [BYTES-PER-SECOND]
+# port. Usage: siteservers.py ftp|ftps|sftp USER PASSWORD ROOT LOG [BYTES-PER-SECOND [LOCKED]]
 # LOG gets "TIME port N" once listening, then "TIME login ok USER" or "TIME login refused USER"
-# for each login, so a test can count them. BYTES-PER-SECOND slows every transfer to that rate.
+# for each login, so a test can count them. BYTES-PER-SECOND slows every transfer to that rate
+# (0: not slowed). LOCKED, a folder below ROOT, may be listed but not written to (FTP and FTPS).
 # FTPS uses a self-signed certificate and SFTP a new host key, both made beside LOG, so a client
 # meets each as new and asks about it.
 import logging
@@ -12,6 +13,7 @@ import sys
 
 kind, user, password, root, log = sys.argv[1:6]
 rate = int(sys.argv[6]) if len(sys.argv) > 6 else 0
+locked = sys.argv[7] if len(sys.argv) > 7 else None
 logging.basicConfig(filename=log, level=logging.INFO, format="%(created)f %(message)s")
 for noisy in ("pyftpdlib", "asyncssh"):
     logging.getLogger(noisy).setLevel(logging.WARNING)
@@ -41,6 +43,8 @@ def ftp(tls):
         ThrottledDTPHandler.read_limit = ThrottledDTPHandler.write_limit = rate
     Handler.authorizer = DummyAuthorizer()
     Handler.authorizer.add_user(user, password, root, perm="elradfmwMT")
+    if locked:
+        Handler.authorizer.override_perm(user, os.path.join(root, locked), "elr", recursive=True)
     server = FTPServer(("127.0.0.1", 0), Handler)
     say("port %d", server.address[1])
     server.serve_forever()

@@ -5,6 +5,7 @@
 #include "controls/commondialog.h"
 #include "controls/fonts.h"
 #include "controls/picturebutton.h"
+#include "controls/uploadprogress.h"
 #include "desktop/desktopservices_qt.h"
 #include "desktop/desktopservices_xdg.h"
 #include "desktop/loginquestion.h"
@@ -13,6 +14,7 @@
 #include "login_dialog/frminput.h"
 #include "main_window/bookfile.h"
 #include "main_window/frmquaylink.h"
+#include "main_window/frmreplace.h"
 
 #include <QAccessible>
 #include <QtTest>
@@ -84,6 +86,30 @@ static void steps(const QString& list)
             if (top->isVisible() && !before.contains(top) && !(top->windowFlags() & Qt::Popup))
                 QVERIFY(QTest::qWaitForWindowActive(top));
     }
+}
+
+// Files dragged from another program onto the middle of the bar's control `name` and dropped
+// there, delivered as the window system delivers a drag: to the widget under the point, through
+// the application. Returns the action the bar took, none when it refused.
+static Qt::DropAction dropon(QWidget* bar, const char* name, const QStringList& paths)
+{
+    QWidget* control = bar->findChild<QWidget*>(name);
+    const QPoint at = control->mapTo(bar, control->rect().center());
+    QWidget* under = bar->childAt(at);
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << (path.contains("://") ? QUrl(path) : QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    data.setText(paths.join('\n')); // file managers offer the paths as text too
+    QDragEnterEvent enter(under->mapFrom(bar, at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+    QDragMoveEvent move(enter.position().toPoint(), enter.possibleActions(), &data, Qt::LeftButton, {});
+    QDropEvent drop(enter.position(), enter.possibleActions(), &data, Qt::LeftButton, {});
+    QDragLeaveEvent leave;
+    for (QEvent* event : std::initializer_list<QEvent*> { &enter, &move, &drop })
+        if (QApplication::sendEvent(under, event); !event->isAccepted() && event != &drop)
+            return QApplication::sendEvent(under, &leave), Qt::IgnoreAction;
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
 class tst_windows : public QObject
@@ -311,6 +337,130 @@ private slots:
         });
         steps("click:cmdopen");
         QCOMPARE(names.join(' '), "Makefile notes.txt");
+    }
+
+    void dropping()
+    {
+        // Files dropped on any part of the bar, or none: what the bar took, what it asked of the
+        // desktop, and that the address box and the notes kept their text.
+        frmquaylink& bar = start();
+        steps("click:cmdtextbox|click:Text1|type:kept");
+        m_services.log.clear();
+        const QList<std::tuple<QString, const char*, QString, bool>> rows {
+            { "", "combourl", "/tmp/dir", false },
+            { "http://h/", "combourl", "/tmp/dir", false },
+            { "ftp://", "Text1", "/tmp/dir", false },
+            { "ftp://h/", "cmdopen", "http://h/x", false }, // not all of them files here
+            { "ftp://u:p@h/d/", "combourl", "/tmp/dir", true },
+            { "SFTP://h", "Text1", "/tmp/dir", true },
+            { "ftps://h/", "WebBrowser1", "/tmp/dir", true },
+            { "ftp://h/", "cmdopen", "/tmp/dir", true },
+        };
+        for (const auto& [address, name, second, taken] : rows) {
+            bar.setaddress(address);
+            const Qt::DropAction action = dropon(&bar, name, { "/tmp/a b.txt", second });
+            if (!m_services.uploads.isEmpty()) // ended at once, for the next row
+                emit m_services.uploads.takeFirst()->finished(0, {}, false);
+            const QString asked = m_services.log.filter(QRegularExpression("^(upload|start)")).join('|');
+            m_services.log.clear();
+            QCOMPARE(std::tuple(address, name, action, asked, bar.combourl->currentText(), bar.Text1->toPlainText()),
+                     std::tuple(address, name, taken ? Qt::CopyAction : Qt::IgnoreAction,
+                                taken ? "upload [/tmp/a b.txt|/tmp/dir] [" + address + "]|start" : "", address,
+                                QString("kept")));
+        }
+    }
+
+    void uploading()
+    {
+        // Two drops, the second waiting behind the first; a name already there; the end said by the
+        // desktop, or by the progress itself where nobody hears; the bar usable throughout.
+        frmquaylink& bar = start();
+        const QString address = "ftp://u%40x:p@ss@h:21/a@b/"; // shown without its credentials
+        bar.setaddress(address);
+        m_services.log.clear();
+        QVERIFY(dropon(&bar, "cmdopen", { "/tmp/one" }) == Qt::CopyAction);
+        QVERIFY(dropon(&bar, "combourl", { "/tmp/two" }) == Qt::CopyAction);
+        FakeUpload* first = m_services.uploads.value(0);
+        QCOMPARE(m_services.log.join('|'), "upload [/tmp/one] [" + address + "]|start");
+        QAccessibleInterface* progress = QAccessible::queryAccessibleInterface(bar.ProgressBar1);
+        QList<int> values { progress->role() };
+        for (const qint64 done : { 0, 1500000, 3000000 }) {
+            emit first->progress({ "dir/é %2.txt", 2, 3, done, 3000000 });
+            values << progress->valueInterface()->currentValue().toInt();
+        }
+        QCOMPARE(values, QList<int>({ QAccessible::ProgressBar, 0, 50, 100 }));
+        const QString said = "Uploading \"dir/é %2.txt\", file 2 of 3: 3.0 MB of 3.0 MB; 1 more drop waiting";
+        QCOMPARE(
+            std::tuple(bar.ProgressBar1->isVisible(), bar.ProgressBar1->toolTip(), progress->text(QAccessible::Name)),
+            std::tuple(true, said, said));
+        QCOMPARE(m_services.taskbar, QList<double>({ 0, 0, 0.5, 1 }));
+
+        // The question, whole; the bar takes a click meanwhile; Replace for all the rest.
+        m_services.log.clear();
+        emit first->exists("dir/é %2.txt");
+        auto* question = static_cast<frmreplace*>(shown("frmreplace"));
+        QVERIFY(question && QTest::qWaitForWindowActive(question));
+        QCOMPARE(QStringList({ question->windowTitle(), question->Label1->text(), question->Check1->text(),
+                               question->cmdreplace->text(), question->cmdskip->text() }),
+                 QStringList({ "Replace",
+                               "\"dir/é %2.txt\" is already in ftp://h:21/a@b/. Replace it with the "
+                               "dropped file?",
+                               "For all the rest of this drop", "Replace", "Skip" }));
+        QCOMPARE(QApplication::focusWidget(), question->cmdskip);
+        steps("click:cmdftp|click:Check1|click:cmdreplace");
+        QTRY_VERIFY(!shown("frmreplace"));
+        QCOMPARE(log(), "ontop frmreplace|placeholder|open frmquaylink [" + address + "]|answer replace all");
+
+        // The first ends, said once; the second starts. Its name already there: closing the
+        // question keeps the site's file. Its failure, unheard, shows on the strip in its words.
+        emit first->finished(3, {}, false);
+        QCOMPARE(log(), "notify [3 files uploaded to ftp://h:21/a@b/]|upload [/tmp/two] [" + address + "]|start");
+        QCOMPARE(m_services.taskbar.mid(4), QList<double>({ -1, 0 }));
+        FakeUpload* second = m_services.uploads.value(1);
+        emit second->exists("two");
+        QVERIFY(QTest::qWaitForWindowActive(shown("frmreplace")));
+        steps("close:frmreplace");
+        QTRY_VERIFY(!shown("frmreplace"));
+        m_services.heard = false;
+        emit second->finished(0, "two: permission denied", false);
+        const QString failed = "Upload to ftp://h:21/a@b/ failed: two: permission denied. 0 files uploaded.";
+        QCOMPARE(log(), "ontop frmreplace|answer skip|notify [" + failed + "]");
+        QCOMPARE(
+            std::tuple(bar.ProgressBar1->isVisible(), bar.ProgressBar1->value(), progress->text(QAccessible::Name)),
+            std::tuple(true, 100, failed));
+        QTRY_VERIFY_WITH_TIMEOUT(!bar.ProgressBar1->isVisible(), 10000);
+    }
+
+    void stopping()
+    {
+        // Escape while the bar has the focus, and a click on the progress, ask first; No goes on,
+        // Yes stops the upload and the drop waiting. With nothing going up, Escape asks nothing.
+        // Closing asks after the notes question; Yes stops the upload and closes the bar, its
+        // dialogs too, once the upload has stopped.
+        frmquaylink& bar = start();
+        bar.setaddress("ftp://h/");
+        for (const char* file : { "/tmp/one", "/tmp/two" })
+            dropon(&bar, "cmdopen", { file });
+        m_services.log.clear();
+        m_services.answers = { DesktopServices::No, DesktopServices::Yes };
+        steps("Escape|click:ProgressBar1");
+        QTRY_VERIFY(!bar.ProgressBar1->isVisible());
+        const QString stop = "ask [Do you wish to stop uploading to ftp://h/? The file being written is removed from "
+                             "the site; the files already uploaded stay.] 20 [Warning]";
+        QCOMPARE(log(), stop + '|' + stop + "|stop|notify [Upload to ftp://h/ stopped; 1 file uploaded.]");
+        steps("Escape|click:ProgressBar1");
+        QCOMPARE(log(), "");
+
+        dropon(&bar, "cmdopen", { "/tmp/three" });
+        steps("click:cmdtextbox|click:Text1|type:n|click:cmdinfo");
+        m_services.log.clear();
+        m_services.answers = { DesktopServices::Yes, DesktopServices::No, DesktopServices::Yes, DesktopServices::Yes };
+        const QString close
+            = "ask [Files are being uploaded to ftp://h/. Do you wish to stop the upload and exit now?] 20 [Warning]";
+        QVERIFY(!bar.close() && !bar.close() && bar.isVisible());
+        QCOMPARE(log(), noteswarning + '|' + close + '|' + noteswarning + '|' + close + "|stop");
+        QTRY_VERIFY(!bar.isVisible() && !shown("frminfo"));
+        QCOMPARE(log(), "");
     }
 
     void loginrefused()
