@@ -88,8 +88,9 @@ void showfolder(const QString& address)
 }
 
 // What an open does besides its steps: `handedover` runs once the address is on its way to the
-// program that shows it, or once nothing will show it; `refused` once the site has refused the
-// user ID and password the address holds.
+// program that shows it, or once nothing will show it, or a second into a step that may take much
+// longer (a handler that stays open, a log-in), more than once; `refused` once the site has refused
+// the user ID and password the address holds.
 struct RouteEnds {
     std::function<void()> handedover;
     std::function<void(const QString&)> refused;
@@ -122,7 +123,10 @@ void route(const QString& address, const QString& directory, std::optional<bool>
             [=] { QTimer::singleShot(1000, handedover); });
         break;
     case ShellStep::LogIn:
-        // The program runs on until the site is shown, also when its last window has closed.
+        // The program runs on until the site is shown, also when its last window has closed. A
+        // log-in may wait for the network or for the user's answers as long as it takes; what
+        // waits for it waits a second at most.
+        QTimer::singleShot(1000, handedover);
         giologin(address, [=, keep = std::make_shared<QEventLoopLocker>()](const LoginResult& result) {
             // A site that refused the login, or a question the user said no to, shows nothing:
             // the file manager would only ask again, or show nothing at all.

@@ -10,16 +10,14 @@
 #            hidden again and passed over. Beside the login dialog, the info dialog centred and its
 #            link heard as a link and followed by the space bar; in all three windows every control
 #            that takes the focus named in words, no two text boxes alike, each window of its role.
-import http.server
 import json
 import os
 import re
 import shutil
 import sys
-import threading
 
 import e2e_desktop
-from e2e_desktop import TITLE, install, registerhandler, skipped, waitfor
+from e2e_desktop import TITLE, adserver, install, registerhandler, skipped, waitfor
 
 PAGE = ('<html><head><title>Offers</title></head><body><h1>Harbour offers</h1><p>Fresh moorings this week.</p>'
         '<a href="/more">More offers</a> <input aria-label="Your email"> <button>Sign up</button></body></html>')
@@ -98,17 +96,10 @@ def reader(args, session):
         return skipped("Qt WebEngine or Orca is not installed, or no process may see only its own")
     calls = registerhandler(session)
     session.run("xdg-mime", "default", "recorder.desktop", "x-scheme-handler/http")  # the maker's link
-    os.mkdir(session.workdir + "/pages")
-    open(session.workdir + "/pages/ads.asp", "w").write(PAGE)
-    http.server.SimpleHTTPRequestHandler.extensions_map[".asp"] = "text/html"
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), lambda *request: http.server.SimpleHTTPRequestHandler(
-        *request, directory=session.workdir + "/pages"))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
+    env = adserver(session, {"/ads.asp": PAGE})[0]
     session.bus(XDG_DATA_DIRS="/usr/share")  # the accessibility bus reads its settings' schemas there
     orca = Orca(session)
-    _, bar = session.startbar(appdir + "/quaylink", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QTWEBENGINE_DISABLE_SANDBOX="1",
-                              QTWEBENGINE_CHROMIUM_FLAGS=f'--host-resolver-rules="MAP ads.example.com '
-                                                         f'127.0.0.1:{server.server_port}"')
+    _, bar = session.startbar(appdir + "/quaylink", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
     waitfor("Orca to find the address box", lambda: orca.focus() == "combo box | Address")
     session.go(TYPED)
     seen = json.loads(session.run("/usr/bin/python3", "-c", SEEN, "1"))

@@ -24,7 +24,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_desktop  # noqa: E402
-from e2e_desktop import STANDIN, install, skipped, waitfor  # noqa: E402
+from e2e_desktop import install, skipped, waitfor  # noqa: E402
 
 # Prints what the window titled argv[1] shows, once it shows a text, as one JSON line: its labels'
 # texts, and its push buttons' names and middles on the screen from left to right.
@@ -51,16 +51,11 @@ class Site:
         self.host = "127.0.0.1:" + waitfor(f"the {kind} server", lambda: os.path.exists(self.log)
                                            and re.search(r"port (\d+)", open(self.log).read()))[1]
         appdir = install(args, session, [])
-        session.bus(XDG_DATA_DIRS="/usr/share")  # GVfs and the accessibility bus read the system's schemas
-        session.start(["/usr/bin/python3", "-c", STANDIN, self.shown])
-        waitfor("the stand-in file manager", lambda: os.path.exists(self.shown))
+        self.calls = session.filemanager()  # the stand-in's calls so far; GVfs, and the accessibility bus
         self.process, self.bar = session.startbar(appdir + "/quaylink", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
 
     def logins(self):  # "ok USER" or "refused USER", one a login, in order
         return re.findall(r"login ((?:ok|refused) .*)", open(self.log).read())
-
-    def calls(self):  # the file manager's calls so far
-        return [json.loads(line) for line in open(self.shown)]
 
     def mounted(self):
         return self.host in self.session.run("gio", "mount", "-l")
