@@ -34,6 +34,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, libglib2.0-0 (>= 2.37)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gvfs-backends, fonts-liberation")
+# Dolphin shows FTPS and SFTP sites logged in only through the local folder gvfs-fuse gives each mount.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gvfs-fuse")
 # Installed under the real prefix, whatever the build's own, into a staging folder, so that the
 # menu entry names /usr/bin.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
