@@ -455,6 +455,11 @@ def main(modes=None):
         status = (modes or globals())[args.mode](args, session) or 0
     except (AssertionError, subprocess.SubprocessError, IndexError) as problem:
         print(f"FAIL: {problem!r}\nprogram output:\n" + open(workdir + "/program.log", errors="replace").read()[-3000:])
+        # What the screen showed, kept beside the build's test logs for whoever looks into it.
+        shot = os.path.join(args.build, "Testing", f"e2e_{args.mode}-failed.png")
+        if session:
+            session.run("import", "-window", "root", shot)
+            print("the screen as the mode failed: " + shot if os.path.exists(shot) else "no screenshot")
     finally:
         if session:
             session.close()
