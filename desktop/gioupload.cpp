@@ -1,9 +1,11 @@
 #include "gioupload.h"
 #include "gio.h"
 #include "giologin.h"
+#include "siteaddress.h"
 
 #include <QFile>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QThread>
 #include <QUrl>
 #include <algorithm>
@@ -71,30 +73,22 @@ struct Target {
 
 Target target(const QString& address)
 {
-    const qsizetype colon = address.indexOf(QLatin1String("://"));
-    const QString scheme = address.left(colon).toLower();
-    const qsizetype start = colon + 3;
-    qsizetype end = start;
-    while (end < address.size() && !QStringLiteral("/?#").contains(address[end]))
-        ++end;
-    const QString authority = address.mid(start, end - start);
-    const qsizetype at = authority.lastIndexOf(u'@');
-    const QString user = at < 0 ? QString() : authority.left(at).section(u':', 0, 0);
-    const QString host = authority.mid(at + 1);
-    qsizetype pathend = end;
-    while (pathend < address.size() && address[pathend] != u'?' && address[pathend] != u'#')
-        ++pathend;
-    const QString path = address.mid(end, pathend - end);
+    const SiteAddress parts = splitaddress(address);
+    const QString scheme = parts.scheme.toLower();
+    qsizetype hostend = 0;
+    while (hostend < parts.site.size() && !QStringLiteral("/?#").contains(parts.site[hostend]))
+        ++hostend;
+    const QString host = parts.site.left(hostend);
+    const QString path = parts.site.mid(hostend).section(QRegularExpression(QStringLiteral("[?#]")), 0, 0);
+    const QString user = parts.hasuser ? QString::fromUtf8(QUrl::toPercentEncoding(parts.user)) + u'@' : QString();
 
     Target t;
-    const QByteArray decodeduser = QUrl::fromPercentEncoding(user.toUtf8()).toUtf8();
-    t.root = scheme.toUtf8() + "://"
-        + (at < 0 ? QByteArray() : QUrl::toPercentEncoding(QString::fromUtf8(decodeduser)) + '@') + host.toUtf8() + '/';
+    t.root = (scheme + "://" + user + host + '/').toUtf8();
     QByteArray folder = QByteArray::fromPercentEncoding(path.toUtf8());
     while (folder.startsWith('/'))
         folder.remove(0, 1);
     t.folder = folder;
-    t.shown = scheme + "://" + (at < 0 ? QString() : user + '@') + host + (path.isEmpty() ? QStringLiteral("/") : path);
+    t.shown = scheme + "://" + user + host + (path.isEmpty() ? QStringLiteral("/") : path);
     return t;
 }
 

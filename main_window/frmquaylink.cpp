@@ -11,6 +11,7 @@
 #include "controls/uploadprogress.h"
 #include "controls/webbrowserhost.h"
 #include "desktop/desktopservices.h"
+#include "desktop/siteaddress.h"
 #include "desktop/upload.h"
 #include "desktop/webaddresses.h"
 #include "frmreplace.h"
@@ -402,15 +403,8 @@ bool frmquaylink::takesdrop() const
 
 QString frmquaylink::shownaddress(const QString& address)
 {
-    const qsizetype host = address.indexOf(QStringLiteral("://"));
-    if (host < 0)
-        return address;
-    qsizetype end = address.size();
-    for (const QChar stop : { u'/', u'?', u'#' })
-        if (const qsizetype at = address.indexOf(stop, host + 3); at >= 0)
-            end = std::min(end, at);
-    const qsizetype at = address.lastIndexOf(u'@', end - 1);
-    return at > host ? address.left(host + 3) + address.mid(at + 1) : address;
+    const SiteAddress parts = splitaddress(address);
+    return parts.scheme.isEmpty() || !parts.hasuser ? address : parts.scheme + "://" + parts.site;
 }
 
 // Local files and folders only, copied: the files dropped stay where they are.

@@ -3,7 +3,7 @@
 # nothing is installed into or removed from the running system. Run under xvfb-run as
 # e2e_desktop.py is: MODE BUILD-FOLDER; exit status 77 means skipped.
 #   package  the .deb built into a folder of the test's own passes lintian with no warning, and
-#            apt-get, simulating its install, finds every dependency; its contents are what
+#            the package manager's dry run, as `nobody`, finds every dependency; its contents are what
 #            they must be: every library the program links or loads comes from a package it
 #            depends on, GVfs is recommended, each icon lies in a hicolor folder for programs'
 #            icons (lintian checks that its size is the folder's), the software centre's entry
