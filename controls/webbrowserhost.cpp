@@ -4,13 +4,11 @@
 
 #include <QAccessibleWidget>
 #include <QCoreApplication>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QOpenGLContext>
 #include <QPluginLoader>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -240,8 +238,6 @@ bool WebBrowserHost::eventFilter(QObject* watched, QEvent* event)
     // into the page puts the bar's focus on the pane, and the pane hands its keys to the page.
     // The engine draws and takes input in a widget of its own, the view's focus proxy.
     QWidget* page = m_view && m_view->focusProxy() ? m_view->focusProxy() : m_view;
-    if (m_holder && watched == m_holder->windowHandle() && forwarddrag(event))
-        return true;
     if (m_holder && watched == m_holder->windowHandle() && event->type() == QEvent::MouseButtonPress) {
         setFocus(Qt::MouseFocusReason);
     } else if (watched == this && m_view) {
@@ -274,47 +270,4 @@ bool WebBrowserHost::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// A drag over the page is the bar's, as over any other part of it: where the window system
-// hands it to the page's own window, it goes on to the bar's window at the same place, and the
-// page never opens what is dropped.
-bool WebBrowserHost::forwarddrag(QEvent* event)
-{
-    QWindow* bar = window()->windowHandle();
-    if (!bar)
-        return false;
-    // Should the bar's window hand it back here, the page refuses it rather than pass it round.
-    if (m_forwarding) {
-        event->ignore();
-        return true;
-    }
-    const QScopedValueRollback forwarding(m_forwarding, true);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop: {
-        auto* drag = static_cast<QDropEvent*>(event);
-        const QPoint at = mapTo(window(), drag->position().toPoint());
-        const auto forward = [&](QDropEvent&& there) {
-            QCoreApplication::sendEvent(bar, &there);
-            drag->setDropAction(there.dropAction());
-            drag->setAccepted(there.isAccepted());
-        };
-        if (event->type() == QEvent::DragEnter)
-            forward(QDragEnterEvent(at, drag->possibleActions(), drag->mimeData(), drag->buttons(), drag->modifiers()));
-        else if (event->type() == QEvent::DragMove)
-            forward(QDragMoveEvent(at, drag->possibleActions(), drag->mimeData(), drag->buttons(), drag->modifiers()));
-        else
-            forward(QDropEvent(at, drag->possibleActions(), drag->mimeData(), drag->buttons(), drag->modifiers()));
-        return true;
-    }
-    case QEvent::DragLeave: {
-        QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(bar, &leave);
-        return true;
-    }
-    default:
-        return false;
-    }
 }

@@ -44,7 +44,6 @@ protected:
 
 private:
     void loadpane();
-    bool forwarddrag(QEvent* event);
 
     QStringList m_plugindirs;
     WebPane* m_pane = nullptr;
@@ -54,5 +53,4 @@ private:
     bool m_loadasked = false;
     bool m_held = false;
     bool m_waiting = false; // the load was asked for while held
-    bool m_forwarding = false; // a drag over the page is on its way to the bar's window
 };
