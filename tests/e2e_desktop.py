@@ -2,13 +2,10 @@
 # The real bar with the real desktop services on a private X display (run under xvfb-run)
 # under openbox, driven with xdotool as a user drives it. One mode a run: MODE BUILD-FOLDER;
 # exit status 77 means skipped.
-#   bar          typed straight after start then Enter opens after the prompt; the login dialog
-#                filled and its OK pressed by Enter; the bar above another window. The registered
-#                ftp:// handler gets each address unchanged, in the application directory. Run as
-#                root, the pane's engine cannot start with its sandbox on: the pane stays blank.
 #   pane         `cmake --install` lays out the program and its menu entry, the program without
 #                the browser engine linked; "Go" hands the address to xdg-open before the engine
-#                starts, and a failure names the stage it stopped at (the keys, the address, the
+#                starts, and the registered ftp:// handler gets it unchanged, in the application
+#                directory, and a failure names the stage it stopped at (the keys, the address, the
 #                engine's start, the page asked for, the page shown); the bar shows both
 #                advertisement pages, served on 127.0.0.1, and keeps one X window throughout; what
 #                is typed after a click into the page's field goes to the page, not to the address
@@ -21,9 +18,11 @@
 #   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
 #   drop         a file dragged from the upload pane into a GTK 4 drop target that reads it while
 #                the drag moves, as GNOME Files does, reaches the target and is dropped.
-#   twostarts    a second start on the same book brings the running bar forward and ends,
+#   twostarts    the bar stays above another window activated over it; a second start on the
+#                same book brings the running bar forward and ends,
 #                and the bar's saves go on; the lock left by a killed bar does not stop a start.
-#   lastwindow   the login dialog's site opened after the bar has closed: with no handler the
+#   lastwindow   the login dialog's site opened after the bar has closed, its fields filled and
+#                its OK pressed by Enter: with no handler the
 #                program lives on through a slow log-in until the file manager has the address,
 #                then ends, having started no engine for the closed bar's page; with a handler
 #                that takes the address only after the program has ended, it still gets it.
@@ -112,11 +111,29 @@ class Session:
         waitfor("the session bus", lambda: os.path.exists(path))
         self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + path
 
-    def filemanager(self):  # a bus that starts GVfs, and the stand-in file manager on it: its calls so far
+    def desktop(self):  # a bus that starts GVfs, and the stand-in desktop on it
         self.bus(XDG_DATA_DIRS="/usr/share")  # GVfs reads the system's GSettings schemas
         self.start(["/usr/bin/python3", "-c", STANDIN, self.workdir + "/shown"])  # the python3-gi interpreter
-        waitfor("the stand-in file manager", lambda: os.path.exists(self.workdir + "/shown"))
-        return lambda: [json.loads(line) for line in open(self.workdir + "/shown")]
+        waitfor("the stand-in desktop", lambda: len(self.heard("owned")) == 2)
+
+    def heard(self, method):  # the arguments of each call or signal the stand-in desktop heard, in order
+        lines = open(self.workdir + "/shown") if os.path.exists(self.workdir + "/shown") else []
+        return [values for name, values in map(json.loads, lines) if name == method]
+
+    def filemanager(self):  # the stand-in desktop; the folders of each call to its file manager so far
+        self.desktop()
+        return lambda: [folders for folders, _ in self.heard("ShowFolders")]
+
+    def site(self, kind, user, password, root, *more):  # a server of siteservers.py on 127.0.0.1: its port, its log
+        log = f"{self.workdir}/{kind}.log"
+        self.start(["/usr/bin/python3", os.path.dirname(os.path.abspath(__file__)) + "/siteservers.py", kind, user,
+                    password, root, log, *more])
+        port = lambda: os.path.exists(log) and re.search(r"port (\d+)", open(log).read())
+        return waitfor(f"the {kind} server", port)[1], log
+
+    def drag(self, start, end, *then):  # pressed at `start`, on to `end` in small steps as a hand moves, then `then`
+        self.run("xdotool", "mousemove", *map(str, start), "mousedown", "1", *(word for i in range(1, 41) for word in (
+            "mousemove", *(str(a + (b - a) * i // 40) for a, b in zip(start, end)), "sleep", "0.02")), *then)
 
     def spy(self, *programs):  # stand-ins for the engine and programs, noting each start: [(name, tick)]
         os.mkdir(folder := self.workdir + "/spies")
@@ -176,6 +193,29 @@ class Session:
                     os.kill(int(pid), signal.SIGKILL)
 
 
+# Stands in for the desktop on the session bus: its file manager and notification service, each call
+# written to the file given as one JSON line [method, arguments], and its taskbar entries' updates
+# as [signal, arguments]. Each name it owns is noted as ["owned", name].
+STANDIN = """import json, sys
+from gi.repository import Gio, GLib
+note = lambda *line: open(sys.argv[1], "a").write(json.dumps(line) + "\\n")
+def serve(name, method, args, reply):
+    xml = f'<node><interface name="org.freedesktop.{name}"><method name="{method}">' + "".join(
+        f'<arg type="{t}"/>' for t in args) + reply + "</method></interface></node>"
+    def called(bus, sender, path, interface, method, values, invocation):
+        note(method, values.unpack())
+        invocation.return_value(GLib.Variant("(u)", (1,)) if reply else None)
+    Gio.bus_own_name(Gio.BusType.SESSION, "org.freedesktop." + name, 0, lambda bus, _: (bus.register_object(
+        "/org/freedesktop/" + name, Gio.DBusNodeInfo.new_for_xml(xml).interfaces[0], called, None, None),
+        note("owned", name)), None, None)
+serve("FileManager1", "ShowFolders", ["as", "s"], "")
+serve("Notifications", "Notify", ["s", "u", "s", "s", "s", "as", "a{sv}", "i"], '<arg type="u" direction="out"/>')
+Gio.bus_get_sync(Gio.BusType.SESSION).signal_subscribe(None, "com.canonical.Unity.LauncherEntry", "Update", None,
+    None, 0, lambda bus, sender, path, interface, signal, values: note(signal, values.unpack()))
+GLib.MainLoop().run()
+"""
+
+
 def skipped(reason):  # the exit status that CTest takes for "skipped"
     print("SKIP: " + reason)
     return 77
@@ -204,35 +244,6 @@ def registerhandler(session, wait=None):
     session.run("xdg-mime", "default", "recorder.desktop", "x-scheme-handler/ftp")
     open(records, "w").close()
     return lambda: [tuple(line.split("\0")) for line in open(records).read().splitlines()]
-
-
-def bar(args, session):
-    appdir = install(args, session, [])
-    calls, expected = registerhandler(session), []
-    _, bar = session.startbar(appdir + "/quaylink")
-    x, y = session.origin(bar)
-    assert (x, y) == (372, 22), f"the bar's client area is at {(x, y)}"
-
-    def opens(address, how, folder=os.path.realpath(appdir)):
-        expected.append((address, folder))
-        waitfor(f"{address} to open after {how}", lambda: calls() == expected)
-
-    session.type(TYPED)
-    session.keys("Return")
-    session.answer()
-    opens(TYPED, "Enter")
-    session.keys("ctrl+a", "BackSpace")
-    shutil.rmtree(os.path.dirname(appdir))
-    session.login("u@x", "p", "h")
-    opens("ftp://u%40x:p@h", "the login", folder=session.workdir)
-
-    tile = session.pixel(x, y + 10)
-    session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
-    session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
-    waitfor("xmessage to show below the bar", lambda: session.pixel(600, 200) == (255, 255, 255))
-    assert session.pixel(x, y + 10) == tile, "the bar did not stay above the window activated over it"
-    if os.geteuid() == 0 and args.plugin:  # the engine cannot start with its sandbox on
-        assert session.pixel(x + PANE[0], y + PANE[1]) == (255, 255, 255), "the pane is not blank"
 
 
 ADCOLOURS = {"/ads.asp": (255, 128, 0), "/ads/ads.asp": (0, 160, 64)}
@@ -271,16 +282,17 @@ def pane(args, session):
     assert f'Exec="{appdir}/quaylink"' in entry, "the menu entry does not start the installed program"
     assert "WebEngine" not in session.run("readelf", "-d", appdir + "/quaylink"), "the program links the engine"
     (env, asked, server), started = adserver(session), session.spy(shutil.which("xdg-open"))
-    registerhandler(session)  # which takes no focus
+    calls = registerhandler(session)  # which takes no focus
     _, bar = session.startbar(appdir + "/quaylink", **env)
     # The first page waits for the address to go out: where the time went, if it does not show.
-    session.go("ftp://typed.example/")
+    session.go(TYPED)
     first = lambda program: min((tick for name, tick in started() if name == program), default=None)
     waitfor("the keys to reach Go: the address handed to xdg-open", lambda: first("xdg-open"))
     waitfor("the engine to start", lambda: first("QtWebEngineProcess"))
     waitfor("the engine to ask for /ads.asp", lambda: "/ads.asp" in asked)
     waitfor("/ads.asp to show in the pane", lambda: onscreen(session, "/ads.asp", bar))
     assert first("xdg-open") < first("QtWebEngineProcess"), f"the engine started before xdg-open: {started()}"
+    assert calls() == [(TYPED, os.path.realpath(appdir))], f"the handler got {calls()}"
     session.keys("shift+Tab", "Down")
     session.answer()
     waitfor("/ads/ads.asp to show in the pane", lambda: onscreen(session, "/ads/ads.asp", bar))
@@ -302,19 +314,6 @@ def pane(args, session):
     waitfor("the pane to stay blank after a page that could not load", lambda: all(blank() for _ in range(5)))
 
 
-# Owns the file manager's name on the session bus; writes each ShowFolders call's folders to
-# the file it is given, one JSON line a call.
-STANDIN = """import json, sys
-from gi.repository import Gio, GLib
-node = Gio.DBusNodeInfo.new_for_xml('<node><interface name="org.freedesktop.FileManager1"><method '
-    'name="ShowFolders"><arg type="as" direction="in"/><arg type="s" direction="in"/></method></interface></node>')
-def called(bus, sender, path, interface, method, parameters, invocation):
-    open(sys.argv[1], "a").write(json.dumps(parameters.unpack()[0]) + "\\n")
-    invocation.return_value(None)
-Gio.bus_own_name(Gio.BusType.SESSION, "org.freedesktop.FileManager1", 0, lambda bus, name: bus.register_object(
-    "/org/freedesktop/FileManager1", node.interfaces[0], called, None, None), lambda *a: open(sys.argv[1], "a"), None)
-GLib.MainLoop().run()
-"""
 def filemanager(args, session):
     appdir = install(args, session, [])
     session.env.update(XDG_CURRENT_DESKTOP="GNOME")
@@ -392,9 +391,7 @@ def drop(args, session):
     session.run("xdotool", "mousemove", "--window", str(session.window(TITLE)), "94", "75", "click", "1")
     start = [a + b for a, b in zip(session.origin(session.window("Open")), FILEROW)]
     end = [a + 80 for a in session.origin(target)]
-    # Pressed on the file, then on to the target in small steps, as a hand moves.
-    session.run("xdotool", "mousemove", *map(str, start), "mousedown", "1", *(word for i in range(1, 41) for word in (
-        "mousemove", *(str(a + (b - a) * i // 40) for a, b in zip(start, end)), "sleep", "0.02")))
+    session.drag(start, end)  # pressed on the file, held over the target
     said = lambda line: line in open(session.workdir + "/program.log").read().splitlines()
     uri = "file://" + folder + "/upload.txt"
     waitfor("the target to read the file while the drag lingers over it", lambda: session.run(
@@ -410,8 +407,12 @@ def twostarts(args, session):
     os.kill(crashed.pid, signal.SIGKILL)
     crashed.wait()
     _, bar = session.startbar(appdir + "/quaylink")
+    x, y = session.origin(bar)
+    tile = session.pixel(x, y + 10)
     session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
     session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
+    waitfor("xmessage to show below the bar", lambda: session.pixel(600, 200) == (255, 255, 255))
+    assert session.pixel(x, y + 10) == tile, "the bar did not stay above the window activated over it"
     # It ends well, and made no window that stays.
     subprocess.run([appdir + "/quaylink"], env=session.env, cwd=session.workdir, timeout=10, check=True)
     waitfor("the running bar to come forward", lambda: session.run("xdotool", "getactivewindow") == str(bar), 5)
@@ -443,6 +444,7 @@ def lastwindow(args, session):
     waitfor("the program to end while its handler waits", lambda: program.poll() is not None)
     open(session.workdir + "/ended", "w").close()
     waitfor("the handler to get the address after the program ended", calls)
+    assert calls() == [("ftp://u:@h", os.path.realpath(appdir))], f"the handler got {calls()}"
 
 
 # Other end-to-end files keep their modes apart and share this run: `main(globals())`.

@@ -9,7 +9,7 @@
 #                and SFTP by the mount's local path where GVfs gives its mounts one).
 #   hostkey      SFTP whose host key is new: GVfs's question, "Log In Anyway" clicked, one login,
 #                mounted before the file manager is asked. In a mount namespace of its own, so
-#                that ssh reads a test's .ssh (root only).
+#                that ssh reads a test's home (root only).
 #   refused      an address typed by hand, a raw "@" in its user ID and ":" and "@" in its
 #                password, logs in as that user. Then a wrong password from the login dialog: the
 #                server refuses it, nothing is shown, the dialog comes back with the user ID and site
@@ -44,12 +44,10 @@ class Site:
     """A server of one kind with one user; the bar on a private bus with a stand-in file manager."""
 
     def __init__(self, args, session, kind, user, password):
-        self.session, self.log, self.shown = session, session.workdir + "/site.log", session.workdir + "/shown"
+        self.session, self.shown = session, session.workdir + "/shown"
         os.mkdir(session.workdir + "/site")
-        session.start(["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "siteservers.py"), kind, user,
-                       password, session.workdir + "/site", self.log])
-        self.host = "127.0.0.1:" + waitfor(f"the {kind} server", lambda: os.path.exists(self.log)
-                                           and re.search(r"port (\d+)", open(self.log).read()))[1]
+        port, self.log = session.site(kind, user, password, session.workdir + "/site")
+        self.host = "127.0.0.1:" + port
         appdir = install(args, session, [])
         self.calls = session.filemanager()  # the stand-in's calls so far; GVfs, and the accessibility bus
         self.process, self.bar = session.startbar(appdir + "/quaylink", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
@@ -115,14 +113,13 @@ HOSTKEY = re.compile(r"Identity Verification Failed\nVerifying the identity of â
 
 
 def hostkey(args, session):
-    home = pwd.getpwuid(os.getuid()).pw_dir
-    if os.geteuid() != 0 or not os.path.isdir(home + "/.ssh") or "QUAYLINK_UNSHARED" not in os.environ:
-        return skipped("needs root, unshare and a folder ~/.ssh to stand in for")
+    if os.geteuid() != 0 or "QUAYLINK_UNSHARED" not in os.environ:
+        return skipped("needs root and unshare")
     # ssh skips the host-key check for loopback addresses unless the key goes by another name.
     # It reads its settings from the user database's home, not $HOME: a test's own stands there.
-    os.mkdir(session.workdir + "/ssh", 0o700)
-    open(session.workdir + "/ssh/config", "w").write("Host 127.0.0.1\n    HostKeyAlias quaylink-test\n")
-    subprocess.run(["mount", "--bind", session.workdir + "/ssh", home + "/.ssh"], check=True)
+    os.makedirs(session.workdir + "/home/.ssh", 0o700)
+    open(session.workdir + "/home/.ssh/config", "w").write("Host 127.0.0.1\n    HostKeyAlias quaylink-test\n")
+    subprocess.run(["mount", "--bind", session.workdir + "/home", pwd.getpwuid(os.getuid()).pw_dir], check=True)
     site = Site(args, session, "sftp", "me", "pw")
     session.go(f"sftp://me:pw@{site.host}/")
     accept = site.question(HOSTKEY, ["Log In Anyway", "Cancel Login"])["Log In Anyway"]
