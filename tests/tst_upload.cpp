@@ -113,13 +113,6 @@ private slots:
         m_bus.kill(), m_bus.waitForFinished();
     }
 
-    void schemes()
-    {
-        Seen seen;
-        for (const QString address : { "http://127.0.0.1/", "", "file:///tmp/" })
-            QVERIFY2(!upload({ m_dir.path() }, address, seen), qPrintable(address));
-    }
-
     void arrive_data()
     {
         QTest::addColumn<QString>("kind");

@@ -8,7 +8,6 @@
 #include "controls/uploadprogress.h"
 #include "desktop/desktopservices_qt.h"
 #include "desktop/desktopservices_xdg.h"
-#include "desktop/loginquestion.h"
 #include "fakedesktopservices.h"
 #include "info_dialog/frminfo.h"
 #include "login_dialog/frminput.h"
@@ -474,25 +473,6 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), dialog->Text2);
             steps("type:new|Return");
             QCOMPARE(log(), "ask|placeholder|open frminput [" + opened + ']'); // the address box's text
-        }
-    }
-
-    void loginquestion()
-    {
-        // Escape, the close box and Enter as the question opens give its last choice, the refusing
-        // one; a click on another gives that one. (GVfs's texts in it are checked end to end.)
-        const QList<std::pair<const char*, int>> rows {
-            { "Escape", 1 }, { "close:loginquestion", 1 }, { "Return", 1 }, { "click:firstchoice", 0 }
-        };
-        for (const auto& [step, choice] : rows) {
-            int chosen = -1;
-            QPointer<QWidget> box = askloginquestion("Go on?", { "Log In Anyway", "Cancel Login" },
-                                                     [&chosen](int answer) { chosen = answer; });
-            QVERIFY(QTest::qWaitForWindowActive(box));
-            static_cast<QMessageBox*>(box.data())->buttons().first()->setObjectName("firstchoice");
-            steps(step);
-            QTRY_VERIFY(!box);
-            QCOMPARE(std::pair(step, chosen), std::pair(step, choice));
         }
     }
 
