@@ -2,8 +2,8 @@
 # Real FTP, FTPS and SFTP servers on 127.0.0.1 for the tests: one user, a root folder, any free
 # port. Usage: siteservers.py ftp|ftps|sftp USER PASSWORD ROOT LOG [BYTES-PER-SECOND [LOCKED]]
 # LOG gets "TIME port N" once listening, then "TIME login ok USER" or "TIME login refused USER"
-# for each login, so a test can count them. BYTES-PER-SECOND slows every transfer to that rate
-# (0: not slowed). LOCKED, a folder below ROOT, may be listed but not written to (FTP and FTPS).
+# for each login, so a test can count them. BYTES-PER-SECOND slows every FTP and FTPS transfer
+# to that rate (0: not slowed). LOCKED, a folder below ROOT, may be listed but not written to (FTP and FTPS).
 # FTPS uses a self-signed certificate and SFTP a new host key, both made beside LOG, so a client
 # meets each as new and asks about it.
 import logging
@@ -66,11 +66,6 @@ def sftp():
     class Files(asyncssh.SFTPServer):
         def __init__(self, channel):
             super().__init__(channel, chroot=root)
-
-        async def write(self, handle, offset, data):  # slowed like the FTP server's transfers
-            if rate:
-                await asyncio.sleep(len(data) / rate)
-            return super().write(handle, offset, data)
 
     async def serve():
         key = asyncssh.generate_private_key("ssh-ed25519")

@@ -7,7 +7,6 @@
 #include "controls/picturebutton.h"
 #include "controls/uploadprogress.h"
 #include "desktop/desktopservices_qt.h"
-#include "desktop/desktopservices_xdg.h"
 #include "fakedesktopservices.h"
 #include "info_dialog/frminfo.h"
 #include "login_dialog/frminput.h"
@@ -474,29 +473,6 @@ private slots:
             steps("type:new|Return");
             QCOMPARE(log(), "ask|placeholder|open frminput [" + opened + ']'); // the address box's text
         }
-    }
-
-    void shellroute()
-    {
-        // Whether a handler is registered for the scheme, whether xdg-open succeeded (0 no, 1 yes,
-        // 2 not known yet), whether the login through GIO has been tried, and the step that follows.
-        using enum ShellStep;
-        const std::optional<bool> known[] = { false, true, std::nullopt };
-        const auto row = [&](const QString& address, int handler, int opened, bool loggedin) {
-            const ShellStep step = nextshellstep(address, known[handler], known[opened], loggedin);
-            return std::tuple(address, handler, opened, loggedin, step);
-        };
-        const QList<std::tuple<int, int, bool, ShellStep>> rows {
-            { 2, 2, false, AskHandler }, { 0, 2, false, LogIn }, { 0, 2, true, FileManager }, { 1, 2, false, XdgOpen },
-            { 1, 1, false, Done },       { 1, 0, false, LogIn }, { 1, 0, true, FileManager },
-        };
-        for (const char* scheme : { "FTP", "ftps", "Sftp" }) { // each scheme a file manager browses, in any case
-            const QString address = scheme + QString("://us%40er:p%3Aw@h:2121/");
-            for (const auto& [handler, opened, loggedin, step] : rows)
-                QCOMPARE(row(address, handler, opened, loggedin), std::tuple(address, handler, opened, loggedin, step));
-        }
-        QCOMPARE(row("http://h/", 2, 0, false), std::tuple("http://h/", 2, 0, false, Done));
-        QCOMPARE(row("ftpx://h/", 2, 2, false), std::tuple("ftpx://h/", 2, 2, false, XdgOpen));
     }
 
     void messagebox()
