@@ -16,8 +16,6 @@
 #                ShowFolders) gets the address; with a handler registered, the handler gets it
 #                instead, and the file manager only the sftp:// address after it.
 #   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
-#   drop         a file dragged from the upload pane into a GTK 4 drop target that reads it while
-#                the drag moves, as GNOME Files does, reaches the target and is dropped.
 #   twostarts    the bar stays above another window activated over it; a second start on the
 #                same book brings the running bar forward and ends,
 #                and the bar's saves go on; the lock left by a killed bar does not stop a start.
@@ -351,54 +349,6 @@ def wayland(args, session):
     session.env.update(WAYLAND_DISPLAY="wl", XDG_SESSION_TYPE="wayland", DISPLAY=display[1])
     session.start([appdir + "/quaylink"])
     session.window(TITLE)
-
-
-# A GTK 4 drop target that reads the files while the drag moves, as GNOME Files does, first in the
-# formats of a file-transfer portal that it serves itself; prints each value read and each drop.
-DROPTARGET = """import gi
-from gi.repository import Gio, GLib
-bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-bus.register_object("/org/freedesktop/portal/documents", Gio.DBusNodeInfo.new_for_xml('<node><interface name="org.'
-    'freedesktop.portal.FileTransfer"><property name="version" type="u" access="read"/></interface></node>')
-    .interfaces[0], None, lambda *a: GLib.Variant("u", 1), None)
-bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-              GLib.Variant("(su)", ("org.freedesktop.portal.Documents", 0)), None, 0, -1, None)
-gi.require_version("Gtk", "4.0")
-from gi.repository import Gtk, Gdk  # GTK looks for the portal as it starts
-window, target = Gtk.Window(title="Drop here"), Gtk.DropTarget.new(Gdk.FileList, Gdk.DragAction.COPY)
-target.set_preload(True)
-say = lambda word, files: print(word, *(file.get_uri() for file in files.get_files()), flush=True) or True
-target.connect("notify::value", lambda target, _: target.get_value() and say("value", target.get_value()))
-target.connect("drop", lambda target, value, x, y: say("drop", value))
-window.add_controller(target)
-window.present()
-GLib.MainLoop().run()
-"""
-FILEROW = (150, 70)  # the first file listed in the upload pane, in its client area
-
-
-def drop(args, session):
-    appdir, folder = install(args, session, []), session.workdir + "/up"
-    os.mkdir(folder)
-    open(folder + "/upload.txt", "w").close()
-    session.bus()  # starting no services
-    # The pane lists no files without the desktop's shared data (the file types).
-    session.env.update(GSK_RENDERER="cairo", XDG_DATA_DIRS="/usr/share")
-    session.start(["/usr/bin/python3", "-c", DROPTARGET])  # printing to the program log
-    target = session.window("Drop here")
-    session.run("xdotool", "windowmove", "--sync", str(target), "100", "480")
-    session.start(["env", "-C", folder, appdir + "/quaylink"])  # the pane opens in the bar's working folder
-    session.run("xdotool", "mousemove", "--window", str(session.window(TITLE)), "94", "75", "click", "1")
-    start = [a + b for a, b in zip(session.origin(session.window("Open")), FILEROW)]
-    end = [a + 80 for a in session.origin(target)]
-    session.drag(start, end)  # pressed on the file, held over the target
-    said = lambda line: line in open(session.workdir + "/program.log").read().splitlines()
-    uri = "file://" + folder + "/upload.txt"
-    waitfor("the target to read the file while the drag lingers over it", lambda: session.run(
-        "xdotool", "mousemove_relative", "--", "3", "0", "sleep", "0.05", "mousemove_relative", "--", "-3", "0")
-        or said("value " + uri), 4)
-    session.run("xdotool", "mouseup", "1")
-    waitfor("the target to take the drop of the file", lambda: said("drop " + uri), 4)
 
 
 def twostarts(args, session):
