@@ -29,19 +29,19 @@ pyatspi.Registry.registerEventListener(lambda event: event.detail1 and print("fo
     "|", event.source.name, flush=True), "object:state-changed:focused", "object:property-change:accessible-name")
 print("focused: -", flush=True)
 pyatspi.Registry.start()"""
-# Prints as JSON, once the page is in the pane and the bar has as many windows as argv[1] says, the parts of the
-# tree a screen reader relies on, and what it could not tell apart: controls that take the focus with no name in
-# words, and text boxes that share a window and a name.
+# Prints as JSON, once the page's controls are in the pane and the bar has as many windows as argv[1] says, the
+# parts of the tree a screen reader relies on, and what it could not tell apart: controls that take the focus with
+# no name in words, and text boxes that share a window and a name.
 SEEN = """import json, pyatspi, re, sys
 every, named = lambda node: [node] + pyatspi.findAllDescendants(node, bool), lambda n: [n.getRoleName(), n.name]
 apps = [a for a in pyatspi.Registry.getDesktop(0) if a and a.name.lower() == "quaylink"]
 nodes = [n for a in apps for n in every(a)]
 panes = [n for n in nodes if named(n) == ["panel", "Browser pane"]]
+page = [named(n) for p in panes for n in every(p) if n.getRoleName() in ("heading", "link", "text", "push button")]
 boxes = [[w.name, n.name] for a in apps for w in a for n in every(w) if n.getRole() == pyatspi.ROLE_TEXT]
-if panes and panes[0].childCount and panes[0][0].childCount > 3 and len(apps[0]) == int(sys.argv[1]):
+if len(page) > 3 and len(apps[0]) == int(sys.argv[1]):
     print(json.dumps({"applications": [a.name for a in apps], "windows": sorted(named(w) for a in apps for w in a),
-        "pane": [named(n) for p in panes for n in p], "page": [named(n) for p in panes for n in every(p)
-            if n.getRoleName() in ("heading", "link", "text", "entry", "push button")],
+        "pane": [named(n) for p in panes for n in p], "page": page,
         "notes on screen": [n.getState().contains(pyatspi.STATE_SHOWING) for n in nodes if n.name == "Notes"],
         "unnamed": [named(n) for n in nodes if n.getState().contains(pyatspi.STATE_FOCUSABLE) and
                     not re.search("[a-zA-Z]", n.name)], "shared": [box for box in boxes if boxes.count(box) > 1]}))"""
