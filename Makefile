@@ -9,9 +9,6 @@ PACKAGES := cmake g++ ninja-build qt6-base-dev qt6-webengine-dev libgl-dev xdg-u
 	libglib2.0-dev pkg-config gvfs-backends python3-pyftpdlib python3-asyncssh python3-openssl openssl openssh-client \
 	openbox x11-utils weston xwayland qt6-wayland binutils libxcb1-dev gir1.2-gtk-4.0 dpkg-dev file lintian appstream \
 	at-spi2-core python3-pyatspi
-# Installed without the packages they recommend: the screen reader the tests listen to needs no
-# speech server, sound or braille display.
-LEAN_PACKAGES := orca
 # How long `make fuzz` runs the address-book fuzz target, in seconds.
 FUZZ_SECONDS ?= 1800
 
@@ -21,13 +18,10 @@ all: build
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
-	lean=$$(for p in $(LEAN_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
-	if [ -n "$$missing$$lean" ]; then \
-		echo "Installing: $$missing $$lean"; \
+	if [ -n "$$missing" ]; then \
+		echo "Installing: $$missing"; \
 		if [ "$$(id -u)" = 0 ]; then sudo=""; else sudo=sudo; fi; \
-		$$sudo apt-get update -qq && export DEBIAN_FRONTEND=noninteractive && \
-		{ [ -z "$$missing" ] || $$sudo apt-get install -y -qq $$missing; } && \
-		{ [ -z "$$lean" ] || $$sudo apt-get install -y -qq --no-install-recommends $$lean; }; \
+		$$sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -qq $$missing; \
 	fi
 
 $(BUILD)/build.ninja:
