@@ -7,7 +7,7 @@ PACKAGES := cmake g++ ninja-build qt6-base-dev qt6-webengine-dev libgl-dev xdg-u
 	g++-mingw-w64-x86-64 xdotool imagemagick python3 libgl1-mesa-dri hyperfine time \
 	clang libclang-rt-14-dev util-linux libbenchmark-dev dbus-daemon python3-gi libglib2.0-bin \
 	libglib2.0-dev pkg-config gvfs-backends python3-pyftpdlib python3-asyncssh python3-openssl openssl openssh-client \
-	openbox x11-utils weston xwayland qt6-wayland binutils libxcb1-dev gir1.2-gtk-4.0 dpkg-dev file lintian appstream \
+	openbox x11-utils qt6-wayland binutils libxcb1-dev gir1.2-gtk-4.0 dpkg-dev file lintian appstream \
 	at-spi2-core python3-pyatspi
 # How long `make fuzz` runs the address-book fuzz target, in seconds.
 FUZZ_SECONDS ?= 1800

@@ -15,7 +15,6 @@
 #                answer; then the file manager on a private session bus (a stand-in recording
 #                ShowFolders) gets the address; with a handler registered, the handler gets it
 #                instead, and the file manager only the sftp:// address after it.
-#   wayland      on a Wayland desktop (headless weston with XWayland) the bar runs on X.
 #   twostarts    the bar stays above another window activated over it; a second start on the
 #                same book brings the running bar forward and ends,
 #                and the bar's saves go on; the lock left by a killed bar does not stop a start.
@@ -337,18 +336,6 @@ def filemanager(args, session):
     got = (shown(), calls())
     assert got == ([[folder], ["sftp://127.0.0.1:1/"]], [(folder + "sub/", os.path.realpath(appdir))]), \
         f"file manager, handler: {got!r}"
-
-
-def wayland(args, session):
-    if not shutil.which("weston") or not shutil.which("Xwayland"):
-        return skipped("weston or Xwayland is not installed")
-    appdir, log = install(args, session, []), session.workdir + "/weston.log"
-    session.start(["weston", "--backend=headless-backend.so", "--xwayland", "--socket=wl", "--log=" + log])
-    display = waitfor("XWayland", lambda: os.path.exists(log) and re.search(r"listening on display (:\d+)",
-                                                                            open(log).read()))
-    session.env.update(WAYLAND_DISPLAY="wl", XDG_SESSION_TYPE="wayland", DISPLAY=display[1])
-    session.start([appdir + "/quaylink"])
-    session.window(TITLE)
 
 
 def twostarts(args, session):

@@ -147,12 +147,8 @@ private slots:
         const QImage tile(":/resources/tile.jpg");
         for (const QPoint at : { QPoint(0, 10), QPoint(1, 50), QPoint(100, 65), QPoint(201, 66), QPoint(355, 70) })
             QCOMPARE(painted.pixelColor(at), tile.pixelColor(at.x() % 100, at.y() % 100));
-        // The tab order; its dialogs' orders show in the paths below, which type into each box in
-        // turn. (The notes box's place in it, once shown, is the screen reader's end-to-end run.)
-        QStringList seen;
-        for (int i = 0; i < 9; ++i, steps("Tab"))
-            seen << QApplication::focusWidget()->objectName();
-        QCOMPARE(seen.join(' '), "combourl cmdftp cmdinfo cmdopen cmdadd cmddelete cmdtextbox WebBrowser1 combourl");
+        // (The bar's tab order is the screen reader's end-to-end run's, which Tabs round the real
+        // bar and its page; the dialogs' orders show in the paths below, which type into each box.)
         // The places, with both dialogs open.
         steps("click:cmdftp|click:cmdinfo");
         for (const auto& [window, control, place] : rows) {
@@ -202,7 +198,6 @@ private slots:
                 "ftp://%25%3A%40%2F%3F%23%5C: p%40s%3A%2Fw @h:21/d?x#y" } },
             { "info, Enter", { "click:cmdinfo|Return", "n", "ontop frminfo", "" } },
             { "info, the link", { "click:cmdinfo|click:Label1", "n", link, "" } },
-            { "info, Tab to the link, Enter", { "click:cmdinfo|Tab|Return", "n", link, "" } },
             { "wheel over the box without the focus", { "Tab|wheel:combourl", "y", "", "" } },
             { "wheel in the box with the focus", { "wheel:combourl", "n", "ask", "ftp://a" } },
             { "Save Url adds the text as typed, lines kept as read",
