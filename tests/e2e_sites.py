@@ -78,9 +78,8 @@ class Site:
 
 
 def needs():  # the reason the modes cannot run here, if any
-    if not shutil.which("gio") or not shutil.which("ssh") or subprocess.run(
-            ["/usr/bin/python3", "-c", "import pyatspi, pyftpdlib, asyncssh"]).returncode:
-        return "GIO, ssh, pyatspi, pyftpdlib or asyncssh is not installed"
+    if not shutil.which("gio") or subprocess.run(["/usr/bin/python3", "-c", "import pyatspi, pyftpdlib"]).returncode:
+        return "GIO, pyatspi or pyftpdlib is not installed"
 
 
 CERTIFICATE = re.compile(r"Identity Verification Failed\n\n\tThe signing certificate authority is not known\.\n"
