@@ -1,6 +1,7 @@
 #include "webpaneplugin.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
@@ -11,6 +12,10 @@
 
 namespace
 {
+
+// How each page load ended, for whoever looks into a pane that showed nothing
+// (QT_LOGGING_RULES=quaylink.pane.info=true).
+Q_LOGGING_CATEGORY(lcpane, "quaylink.pane", QtWarningMsg)
 
 // Started by root with its sandbox on, the engine ends the whole process, bar and all.
 // Turning the sandbox off is the user's decision (QTWEBENGINE_DISABLE_SANDBOX or
@@ -44,6 +49,9 @@ QWidget* WebPanePlugin::createview(QWidget* parent)
     // before any page, rather than showing the engine's error page across the bar. Only the
     // latest address counts: one cut short by the next navigation is not a failure.
     QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view, [view](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+            return;
+        qCInfo(lcpane).noquote() << info.url().toString() << info.status() << info.errorDomain() << info.errorCode();
         if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.url() == view->property("asked").toUrl())
             view->setHtml(QString());
     });
