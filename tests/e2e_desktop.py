@@ -248,7 +248,7 @@ ADCOLOURS = {"/ads.asp": (255, 128, 0), "/ads/ads.asp": (0, 160, 64)}
 
 # Serves `pages` (path: HTML) on 127.0.0.1, where both advertisement hosts lead: by default each advertisement
 # page in a colour of its own, with a field that tells the server what is typed. Root's engine starts only
-# without its sandbox. Returns the bar's environment, the paths asked for so far, and the server.
+# without its sandbox; each load's end is logged. Returns the bar's environment, the paths asked for, the server.
 def adserver(session, pages=None):
     asked = []
     for path, page in (pages or {path: '<body style="margin:0;background:#%02x%02x%02x"><input style="width:60px" '
@@ -262,8 +262,8 @@ def adserver(session, pages=None):
         *request, directory=session.workdir + "/pages"))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     hosts = ",".join(f"MAP {name} 127.0.0.1:{server.server_port}" for name in ("ads.example.com", "*.tarnholt.example"))
-    return dict(QTWEBENGINE_DISABLE_SANDBOX="1", QTWEBENGINE_CHROMIUM_FLAGS=f'--host-resolver-rules="{hosts}"'), \
-        asked, server
+    return dict(QTWEBENGINE_DISABLE_SANDBOX="1", QTWEBENGINE_CHROMIUM_FLAGS=f'--host-resolver-rules="{hosts}"',
+                QT_LOGGING_RULES="quaylink.pane.info=true"), asked, server
 
 
 def onscreen(session, path, window):  # whether the pane of the bar's `window` shows the page at `path`
