@@ -247,11 +247,13 @@ ADCOLOURS = {"/ads.asp": (255, 128, 0), "/ads/ads.asp": (0, 160, 64)}
 
 
 # Serves `pages` (path: HTML) on 127.0.0.1, where both advertisement hosts lead: by default each advertisement
-# page in a colour of its own, with a field that tells the server what is typed. Root's engine starts only
+# page in a colour of its own, with a field that tells the server what is typed, drawn only once the server
+# has answered for a script (none) that the page's process asks for. Root's engine starts only
 # without its sandbox; each load's end is logged. Returns the bar's environment, the paths asked for, the server.
 def adserver(session, pages=None):
     asked = []
-    for path, page in (pages or {path: '<body style="margin:0;background:#%02x%02x%02x"><input style="width:60px" '
+    for path, page in (pages or {path: '<script src="/hold.js"></script><body style="margin:0;background:#%02x%02x%02x">'
+                                 '<input style="width:60px" '
                                  % colour + 'onfocus="fetch(\'/focused\')" oninput="fetch(\'/typed?\' + this.value)">'
                                  for path, colour in ADCOLOURS.items()}).items():
         os.makedirs(os.path.dirname(session.workdir + "/pages" + path), exist_ok=True)
@@ -280,7 +282,13 @@ def pane(args, session):
     assert "WebEngine" not in session.run("readelf", "-d", appdir + "/quaylink"), "the program links the engine"
     (env, asked, server), started = adserver(session), session.spy(shutil.which("xdg-open"))
     calls = registerhandler(session)  # which takes no focus
-    _, bar = session.startbar(appdir + "/quaylink", **env)
+    # The engine's page process dies as the first page waits for its script, before it can draw it: the pane
+    # loads the page again.
+    logged = http.server.SimpleHTTPRequestHandler.log_message
+    http.server.SimpleHTTPRequestHandler.log_message = lambda handler, *args: (handler.path == "/hold.js" not in asked
+        and subprocess.run(["pkill", "-KILL", "-s", str(program.pid), "-f", "--", "--type=renderer"]),
+        logged(handler, *args))
+    program, bar = session.startbar(appdir + "/quaylink", **env)
     # The first page waits for the address to go out: where the time went, if it does not show.
     session.go(TYPED)
     first = lambda program: min((tick for name, tick in started() if name == program), default=None)
@@ -290,6 +298,7 @@ def pane(args, session):
     waitfor("/ads.asp to show in the pane", lambda: onscreen(session, "/ads.asp", bar))
     assert first("xdg-open") < first("QtWebEngineProcess"), f"the engine started before xdg-open: {started()}"
     assert calls() == [(TYPED, os.path.realpath(appdir))], f"the handler got {calls()}"
+    assert asked.count("/ads.asp") == 2, f"the pages asked for: {asked}"
     session.keys("shift+Tab", "Down")
     session.answer()
     waitfor("/ads/ads.asp to show in the pane", lambda: onscreen(session, "/ads/ads.asp", bar))
