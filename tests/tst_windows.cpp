@@ -293,31 +293,27 @@ private slots:
 
     void uploadpane()
     {
-        // The pane picks existing files, several at once, with its own Open button; it lists every
-        // file, drags copies only, and blocks the bar alone: an open info dialog still takes a click.
-        QTemporaryDir files;
-        for (const char* name : { "Makefile", "notes.txt" })
-            QVERIFY(QFile(files.filePath(name)).open(QIODevice::WriteOnly));
+        // The pane picks existing files, several at once, with its own Open button; it drags copies
+        // only, and blocks the bar alone: an open info dialog still takes a click. (Its list of a
+        // folder's files, one without a dot among them, and a drag out of it are the upload
+        // end-to-end run's.)
         frmquaylink& bar = start();
         steps("click:cmdinfo");
         QPointer<QWidget> info = shown("frminfo");
-        QStringList names;
+        bool shownpane = false;
         bar.cd->setshownhook([&](QFileDialog& pane) {
             const auto close = qScopeGuard([&] { pane.reject(); }); // whatever fails below
-            pane.setDirectory(files.path());
             auto* list = pane.findChild<QAbstractItemView*>("listView");
-            QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
-            for (int row = 0; row < 2; ++row)
-                names << list->model()->index(row, 0, list->rootIndex()).data().toString();
             QCOMPARE(list->dragEnabled() ? list->model()->supportedDragActions() : Qt::IgnoreAction, Qt::CopyAction);
             QCOMPARE(pane.fileMode(), QFileDialog::ExistingFiles);
             QCOMPARE(pane.findChild<QDialogButtonBox*>()->standardButtons(),
                      QDialogButtonBox::Open | QDialogButtonBox::Cancel);
             clickat(info->findChild<QWidget*>("cmdok"), { 5, 5 });
             QTRY_VERIFY(!info);
+            shownpane = true;
         });
         steps("click:cmdopen");
-        QCOMPARE(names.join(' '), "Makefile notes.txt");
+        QVERIFY(shownpane);
     }
 
     void dropping()
