@@ -26,7 +26,6 @@ sys.dont_write_bytecode = True  # no cache of e2e_desktop in the sources
 import e2e_desktop  # noqa: E402
 from e2e_desktop import TITLE, skipped, waitfor  # noqa: E402
 
-TOOLS = ("cpack", "dpkg-deb", "dpkg-shlibdeps", "apt-get", "lintian", "appstreamcli")
 
 
 def tree(root):  # every path under root, with its mode and size
@@ -98,8 +97,8 @@ def firstrun(session, root, entry, user, address):
 
 
 def package(args, session):
-    if os.geteuid() != 0 or not all(map(shutil.which, TOOLS)):
-        return skipped("needs root to act as two users, and " + ", ".join(TOOLS))
+    if os.geteuid() != 0:
+        return skipped("needs root to act as two users")
     work = session.workdir
     subprocess.run(["cpack", "--config", os.path.abspath(args.build) + "/CPackConfig.cmake", "-B", work + "/deb"],
                    check=True, stdout=subprocess.DEVNULL)

@@ -10,7 +10,7 @@
 #            into a GTK 4 drop target that reads it while the drag moves, as GNOME Files does,
 #            reaches the target and is dropped.
 import json, os, re, subprocess, sys, urllib.parse  # noqa: E401
-from e2e_desktop import PANE, install, main, registerhandler, skipped, waitfor
+from e2e_desktop import PANE, install, main, registerhandler, waitfor
 
 # A GTK 4 window as GNOME Files and other GTK 4 programs make them. Its rows are drag sources, each
 # offering its own files as a Gdk.FileList and their paths as text, as many file managers do (a text
@@ -69,8 +69,6 @@ def drag(session, row, to):
 
 
 def upload(args, session):
-    if not os.path.exists("/usr/libexec/gvfsd-ftp"):
-        return skipped("GVfs's FTP backend is not installed")
     appdir, work = install(args, session, []), session.workdir
     # What is dropped: two files, one with "é" and a space in its name, and a folder with a subfolder.
     local, site = work + "/local", work + "/site"

@@ -101,8 +101,6 @@ private slots:
         m_services.loginrefused = [this](const QString& address) {
             m_refused << address;
         };
-        if (!QFile::exists("/usr/libexec/gvfsd-ftp") || !QFile::exists("/usr/libexec/gvfsd-sftp"))
-            QSKIP("GVfs's FTP and SFTP backends are not installed");
     }
     void cleanupTestCase()
     {
