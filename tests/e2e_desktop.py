@@ -15,14 +15,15 @@
 #                answer; then the file manager on a private session bus (a stand-in recording
 #                ShowFolders) gets the address; with a handler registered, the handler gets it
 #                instead, and the file manager only the sftp:// address after it.
-#   twostarts    the bar stays above another window activated over it; a second start on the
-#                same book brings the running bar forward and ends,
-#                and the bar's saves go on; the lock left by a killed bar does not stop a start.
+#   twostarts    the bar at its place under a real window manager, above another window activated
+#                over it; a second start on the same book brings the running bar forward and
+#                ends, and the bar's saves go on; the lock left by a killed bar does not stop a
+#                start.
 #   lastwindow   the login dialog's site opened after the bar has closed, its fields filled and
-#                its OK pressed by Enter: with no handler the
-#                program lives on through a slow log-in until the file manager has the address,
-#                then ends, having started no engine for the closed bar's page; with a handler
-#                that takes the address only after the program has ended, it still gets it.
+#                its OK pressed by Enter: with no handler the program lives on through a slow
+#                log-in until the file manager has the address, then ends, having started no
+#                engine for the closed bar's page; with a handler that takes the address only
+#                after the program has ended, it still gets that address, composed by the dialog.
 import contextlib
 import glob
 import http.server
@@ -284,9 +285,9 @@ def pane(args, session):
     # The engine's page process dies as the first page waits for its script, before it can draw it: the pane
     # loads the page again.
     logged = http.server.SimpleHTTPRequestHandler.log_message
-    http.server.SimpleHTTPRequestHandler.log_message = lambda handler, *args: (handler.path == "/hold.js" not in asked
-        and subprocess.run(["pkill", "-KILL", "-s", str(program.pid), "-f", "--", "--type=renderer"]),
-        logged(handler, *args))
+    http.server.SimpleHTTPRequestHandler.log_message = lambda handler, *args: (
+        handler.path == "/hold.js" and "/hold.js" not in asked and subprocess.run(
+            ["pkill", "-KILL", "-s", str(program.pid), "-f", "--", "--type=renderer"]), logged(handler, *args))
     program, bar = session.startbar(appdir + "/quaylink", **env)
     # The first page waits for the address to go out: where the time went, if it does not show.
     session.go(TYPED)
@@ -353,6 +354,7 @@ def twostarts(args, session):
     crashed.wait()
     _, bar = session.startbar(appdir + "/quaylink")
     x, y = session.origin(bar)
+    assert (x, y) == (372, 22), f"the bar's client area is at {(x, y)}"
     tile = session.pixel(x, y + 10)
     session.start(["xmessage", "-geometry", "600x300+300+0", "cover"])
     session.run("xdotool", "windowactivate", "--sync", str(session.window("xmessage")))
