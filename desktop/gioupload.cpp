@@ -196,7 +196,7 @@ void GioUpload::start()
             if (self->m_refused)
                 self->m_refused(self->m_address);
             self->finish(
-                QStringLiteral("Could not log in to %1: the site refused the user ID and password.").arg(self->m_shown),
+                QStringLiteral("Could not log in to %1: the site refused the user ID and password").arg(self->m_shown),
                 false);
             break;
         case LoginResult::Declined:

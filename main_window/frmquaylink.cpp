@@ -490,7 +490,9 @@ void frmquaylink::uploaded(int count, const QString& error, bool stopped)
     const QString files = count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
     const QString where = shownaddress(m_uploadaddress);
     const bool failed = !error.isEmpty();
-    const QString text = failed ? QStringLiteral("Upload to %1 failed: %2. %3 uploaded.").arg(where, error, files)
+    // The reason goes inside a sentence: a full stop of its own (GIO's texts vary) would double the one after it.
+    const QString reason = error.endsWith(u'.') ? error.chopped(1) : error;
+    const QString text = failed ? QStringLiteral("Upload to %1 failed: %2. %3 uploaded.").arg(where, reason, files)
         : stopped               ? QStringLiteral("Upload to %1 stopped; %2 uploaded.").arg(where, files)
                                 : QStringLiteral("%1 uploaded to %2").arg(files, where);
     ProgressBar1->hide();

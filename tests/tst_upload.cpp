@@ -215,7 +215,7 @@ private slots:
         };
         QCOMPARE(run({ "a.txt" }, wrong),
                  "0 Could not log in to ftp://up@127.0.0.1:" + port
-                     + "/in/: the site refused the user ID and password.");
+                     + "/in/: the site refused the user ID and password");
         QCOMPARE(m_refused, QStringList { wrong });
         QCOMPARE(run({ "a.txt" }, address + "locked/"), "0 Could not upload a.txt: Operation failed");
         QCOMPARE(run({ "a.txt", "dir" }, address), "1 Could not make the folder dir on the site: a file has its name");

@@ -401,7 +401,7 @@ private slots:
         steps("close:frmreplace");
         QTRY_VERIFY(!shown("frmreplace"));
         m_services.heard = false;
-        emit second->finished(0, "two: permission denied", false);
+        emit second->finished(0, "two: permission denied.", false);
         const QString failed = "Upload to ftp://h:21/a@b/ failed: two: permission denied. 0 files uploaded.";
         QCOMPARE(log(), "ontop frmreplace|answer skip|notify [" + failed + "]");
         QCOMPARE(
